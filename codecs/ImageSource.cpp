@@ -1,0 +1,98 @@
+#include "codecs/ImageSource.h"
+
+namespace {
+
+std::uint32_t openMappedWith(ImageSource& source, const WideString& path, bool copyOnWrite) {
+    if (platform::isValid(source.file)) {
+        platform::closeFile(source.file);
+        source.file = platform::invalidFile();
+    }
+    source.file = copyOnWrite ? platform::openForReadWrite(path.c_str(), platform::Create::existingOnly)
+                              : platform::openForReading(path.c_str());
+    std::uint64_t size = 0;
+    if (platform::isValid(source.file) && platform::fileSize(source.file, &size) && size != 0 && size < (1ull << 32) &&
+        platform::mapFile(source.file, static_cast<std::size_t>(size), copyOnWrite, &source.mapping)) {
+        source.view = static_cast<const std::uint8_t*>(source.mapping.view);
+        source.begin = source.cursor = source.view;
+        source.end = source.view + size;
+        return static_cast<std::uint32_t>(size);
+    }
+    if (platform::isValid(source.file)) platform::closeFile(source.file);
+    source.file = platform::invalidFile();
+    source.view = source.begin = source.cursor = source.end = nullptr;
+    source.status = status::kBadFile;
+    return 0;
+}
+
+}  // namespace
+
+ImageSource::~ImageSource() {
+    if (mapping.view) closeMapped(*this);
+    discard(*this);
+    freeImageData(result);
+}
+
+std::uint32_t openMapped(ImageSource& source, const WideString& path) { return openMappedWith(source, path, false); }
+
+std::uint32_t openMappedCopy(ImageSource& source, const WideString& path) { return openMappedWith(source, path, true); }
+
+void closeMapped(ImageSource& source) {
+    platform::unmapFile(&source.mapping);
+    if (platform::isValid(source.file)) platform::closeFile(source.file);
+    source.file = platform::invalidFile();
+    source.view = source.begin = source.cursor = source.end = nullptr;
+}
+
+ImageData* loadFramed(ImageSource& source, const WideString& path, DecodeStep decode) {
+    source.status = status::kFailure;
+    source.result = allocImageData();
+    if (!source.result) {
+        source.status = status::kNoMemory;
+        return nullptr;
+    }
+    source.result->sourceFileSize = openMapped(source, path);
+    if (source.result->sourceFileSize == 0) {
+        freeImageData(source.result);
+        source.result = nullptr;
+        return nullptr;
+    }
+    platform::fileLastWriteTime(source.file, &source.result->lastWriteTime);
+    const bool ok = decode(source);
+    closeMapped(source);
+    ImageData* image = source.result;
+    source.result = nullptr;
+    if (ok) return image;
+    freeImageData(image);
+    return nullptr;
+}
+
+ImageData* loadFramedMemory(ImageSource& source, const std::uint8_t* data, std::size_t size, DecodeStep decode) {
+    source.status = status::kFailure;
+    if (!data || size == 0 || size >= (1ull << 32)) {
+        source.status = status::kBadFile;
+        return nullptr;
+    }
+    source.result = allocImageData();
+    if (!source.result) {
+        source.status = status::kNoMemory;
+        return nullptr;
+    }
+    source.result->sourceFileSize = static_cast<std::uint32_t>(size);
+    source.view = source.begin = source.cursor = data;
+    source.end = data + size;
+    const bool ok = decode(source);
+    source.view = source.begin = source.cursor = source.end = nullptr;
+    ImageData* image = source.result;
+    source.result = nullptr;
+    if (ok) return image;
+    freeImageData(image);
+    return nullptr;
+}
+
+void discard(ImageSource& source) {
+    if (platform::isValid(source.file)) platform::closeFile(source.file);
+    source.file = platform::invalidFile();
+    if (!source.tempPath.empty() && platform::pathExists(source.tempPath.c_str()))
+        platform::deleteFile(source.tempPath.c_str());
+    source.tempPath.clear();
+}

@@ -1,0 +1,85 @@
+// The one place that differs per operating system. The core reaches files, mappings, memory and
+// folders only through these calls: Win32 on Windows, the nearest POSIX equivalent elsewhere. Paths
+// are UTF-16 everywhere; the POSIX side converts to UTF-8 at the system-call boundary.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+
+#include "platform/win_types.h"
+
+namespace platform {
+
+#ifdef _WIN32
+constexpr char16_t kPathSeparator = u'\\';
+using FileHandle = void*;  // HANDLE
+#else
+constexpr char16_t kPathSeparator = u'/';
+using FileHandle = std::intptr_t;  // file descriptor
+#endif
+FileHandle invalidFile();
+inline bool isValid(FileHandle h) { return h != invalidFile(); }
+
+// ---- memory ----
+// Zero-filled blocks of the private application heap (records, tables, lists).
+void* heapAlloc(std::size_t bytes);
+void heapFree(void* block);
+// Zero-filled blocks of the process heap (string buffers). heapReAllocProcess zero-fills growth.
+void* processAlloc(std::size_t bytes);
+void* processReAlloc(void* block, std::size_t oldBytes, std::size_t newBytes);
+void processFree(void* block);
+// Page-granular zero-filled buffers for pixels (VirtualAlloc / VirtualFree).
+void* pageAlloc(std::size_t bytes);
+void pageFree(void* block);
+
+// ---- files ----
+enum class Create { newAlways, newOnly, existingOnly, openAlways };
+FileHandle openForReading(const char16_t* path);               // shared reading, existing file
+FileHandle openForReadWrite(const char16_t* path, Create how);  // no sharing
+bool closeFile(FileHandle file);
+bool fileSize(FileHandle file, std::uint64_t* size);
+bool fileLastWriteTime(FileHandle file, FILETIME* time);
+// Reads up to `bytes`; returns the count read, or -1 on error.
+std::int64_t readFile(FileHandle file, void* data, std::size_t bytes);
+// Writes all bytes; false on any error or short write.
+bool writeFile(FileHandle file, const void* data, std::size_t bytes);
+bool seekFile(FileHandle file, std::int64_t offset);  // absolute position
+
+bool pathExists(const char16_t* path);  // file or folder
+bool isDirectory(const char16_t* path);
+bool createDirectory(const char16_t* path);
+bool deleteFile(const char16_t* path);
+bool copyFile(const char16_t* from, const char16_t* to, bool failIfExists);
+// Replaces `to` by `from` in one step where the system allows it (same folder).
+bool replaceFile(const char16_t* from, const char16_t* to);
+
+// ---- mappings ----
+// A whole-file mapping of an open file. `copyOnWrite` gives a private writable view that never
+// reaches the file.
+struct Mapping {
+    void* handle = nullptr;  // mapping object (Windows); unused elsewhere
+    void* view = nullptr;
+    std::size_t size = 0;
+};
+bool mapFile(FileHandle file, std::size_t size, bool copyOnWrite, Mapping* out);
+void unmapFile(Mapping* mapping);
+
+// ---- folders and names ----
+// The system's temporary folder, ending in a separator; empty (false) on failure or when too long.
+bool tempFolder(char16_t* out, std::size_t capacity);
+// Creates a new empty file "tmp…" in `folder` and writes its full path to `out`.
+bool createTempFileIn(const char16_t* folder, char16_t* out, std::size_t capacity);
+// Full path of the running executable.
+bool executablePath(char16_t* out, std::size_t capacity);
+
+struct DirectoryEntry {
+    const char16_t* name;  // without folder
+    bool isDirectory;
+    std::uint64_t size;
+    FILETIME lastWriteTime;
+};
+// Calls `visit` for every entry of `folder` except "." and "..". False when the folder cannot be read.
+bool listDirectory(const char16_t* folder, const std::function<void(const DirectoryEntry&)>& visit);
+
+}  // namespace platform

@@ -1,0 +1,249 @@
+// POSIX side of the platform layer: the nearest equivalents of the Win32 calls, with paths converted
+// from UTF-16 to UTF-8 at the system-call boundary.
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "platform/platform.h"
+#include "util/WideString.h"
+
+namespace platform {
+namespace {
+
+std::string narrow(const char16_t* path) { return utf16ToUtf8(path ? std::u16string_view(path) : std::u16string_view()); }
+
+bool copyOut(const std::string& utf8, char16_t* out, std::size_t capacity) {
+    const std::u16string wide = utf8ToUtf16(utf8);
+    if (wide.size() + 1 > capacity) {
+        if (capacity) out[0] = 0;
+        return false;
+    }
+    std::memcpy(out, wide.c_str(), (wide.size() + 1) * sizeof(char16_t));
+    return true;
+}
+
+// Seconds and nanoseconds since 1970 as 100-ns intervals since 1601, the FILETIME epoch.
+FILETIME toFileTime(const struct timespec& ts) {
+    const std::uint64_t t = (static_cast<std::uint64_t>(ts.tv_sec) + 11644473600ull) * 10000000ull +
+                            static_cast<std::uint64_t>(ts.tv_nsec) / 100;
+    return FILETIME{static_cast<DWORD>(t), static_cast<DWORD>(t >> 32)};
+}
+
+}  // namespace
+
+FileHandle invalidFile() { return -1; }
+
+void* heapAlloc(std::size_t bytes) { return std::calloc(1, bytes ? bytes : 1); }
+void heapFree(void* block) { std::free(block); }
+void* processAlloc(std::size_t bytes) { return std::calloc(1, bytes ? bytes : 1); }
+void* processReAlloc(void* block, std::size_t oldBytes, std::size_t newBytes) {
+    void* grown = std::realloc(block, newBytes ? newBytes : 1);
+    if (grown && newBytes > oldBytes) std::memset(static_cast<char*>(grown) + oldBytes, 0, newBytes - oldBytes);
+    return grown;
+}
+void processFree(void* block) { std::free(block); }
+
+void* pageAlloc(std::size_t bytes) {
+    // calloc hands large blocks straight from the kernel, zero-filled, and takes them back whole.
+    return bytes == 0 ? nullptr : std::calloc(1, bytes);
+}
+void pageFree(void* block) { std::free(block); }
+
+FileHandle openForReading(const char16_t* path) {
+    const int fd = ::open(narrow(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return invalidFile();
+    struct stat st;
+    if (fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return invalidFile();
+    }
+    return fd;
+}
+
+FileHandle openForReadWrite(const char16_t* path, Create how) {
+    int flags = O_RDWR | O_CLOEXEC;
+    switch (how) {
+    case Create::newAlways: flags |= O_CREAT | O_TRUNC; break;
+    case Create::newOnly: flags |= O_CREAT | O_EXCL; break;
+    case Create::existingOnly: break;
+    case Create::openAlways: flags |= O_CREAT; break;
+    }
+    const int fd = ::open(narrow(path).c_str(), flags, 0644);
+    return fd < 0 ? invalidFile() : fd;
+}
+
+bool closeFile(FileHandle file) { return isValid(file) && ::close(static_cast<int>(file)) == 0; }
+
+bool fileSize(FileHandle file, std::uint64_t* size) {
+    struct stat st;
+    if (!isValid(file) || fstat(static_cast<int>(file), &st) != 0) return false;
+    *size = static_cast<std::uint64_t>(st.st_size);
+    return true;
+}
+
+bool fileLastWriteTime(FileHandle file, FILETIME* time) {
+    struct stat st;
+    if (!isValid(file) || fstat(static_cast<int>(file), &st) != 0) return false;
+    *time = toFileTime(st.st_mtim);
+    return true;
+}
+
+std::int64_t readFile(FileHandle file, void* data, std::size_t bytes) {
+    std::size_t done = 0;
+    while (done < bytes) {
+        const ssize_t n = ::read(static_cast<int>(file), static_cast<char*>(data) + done, bytes - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<std::int64_t>(done);
+}
+
+bool writeFile(FileHandle file, const void* data, std::size_t bytes) {
+    if (!isValid(file)) return false;
+    std::size_t done = 0;
+    while (done < bytes) {
+        const ssize_t n = ::write(static_cast<int>(file), static_cast<const char*>(data) + done, bytes - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) return false;
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+bool seekFile(FileHandle file, std::int64_t offset) {
+    return isValid(file) && ::lseek(static_cast<int>(file), offset, SEEK_SET) == offset;
+}
+
+bool pathExists(const char16_t* path) {
+    struct stat st;
+    return stat(narrow(path).c_str(), &st) == 0;
+}
+
+bool isDirectory(const char16_t* path) {
+    struct stat st;
+    return stat(narrow(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+bool createDirectory(const char16_t* path) { return ::mkdir(narrow(path).c_str(), 0755) == 0; }
+
+bool deleteFile(const char16_t* path) { return ::unlink(narrow(path).c_str()) == 0; }
+
+bool copyFile(const char16_t* from, const char16_t* to, bool failIfExists) {
+    const FileHandle in = openForReading(from);
+    if (!isValid(in)) return false;
+    const FileHandle out = openForReadWrite(to, failIfExists ? Create::newOnly : Create::newAlways);
+    if (!isValid(out)) {
+        closeFile(in);
+        return false;
+    }
+    bool ok = true;
+    char buffer[1 << 16];
+    for (;;) {
+        const std::int64_t n = readFile(in, buffer, sizeof buffer);
+        if (n < 0) {
+            ok = false;
+            break;
+        }
+        if (n == 0) break;
+        if (!writeFile(out, buffer, static_cast<std::size_t>(n))) {
+            ok = false;
+            break;
+        }
+    }
+    closeFile(in);
+    if (!closeFile(out)) ok = false;
+    if (!ok) deleteFile(to);
+    return ok;
+}
+
+bool replaceFile(const char16_t* from, const char16_t* to) {
+    return ::rename(narrow(from).c_str(), narrow(to).c_str()) == 0;
+}
+
+bool mapFile(FileHandle file, std::size_t size, bool copyOnWrite, Mapping* out) {
+    if (!isValid(file) || size == 0) return false;
+    const int prot = copyOnWrite ? PROT_READ | PROT_WRITE : PROT_READ;
+    void* view = mmap(nullptr, size, prot, MAP_PRIVATE, static_cast<int>(file), 0);
+    if (view == MAP_FAILED) return false;
+    out->handle = nullptr;
+    out->view = view;
+    out->size = size;
+    return true;
+}
+
+void unmapFile(Mapping* mapping) {
+    if (mapping->view) munmap(mapping->view, mapping->size);
+    *mapping = Mapping{};
+}
+
+bool tempFolder(char16_t* out, std::size_t capacity) {
+    const char* dir = std::getenv("TMPDIR");
+    std::string folder = dir && *dir ? dir : "/tmp";
+    if (folder.back() != '/') folder.push_back('/');
+    if (folder.size() > 260) {
+        if (capacity) out[0] = 0;
+        return false;
+    }
+    return copyOut(folder, out, capacity);
+}
+
+bool createTempFileIn(const char16_t* folder, char16_t* out, std::size_t capacity) {
+    std::string pattern = narrow(folder);
+    if (!pattern.empty() && pattern.back() != '/') pattern.push_back('/');
+    pattern += "tmpXXXXXX";
+    const int fd = mkstemp(pattern.data());
+    if (fd < 0) return false;
+    ::close(fd);
+    if (!copyOut(pattern, out, capacity)) {
+        ::unlink(pattern.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool executablePath(char16_t* out, std::size_t capacity) {
+    char buffer[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (n <= 0) {
+        if (capacity) out[0] = 0;
+        return false;
+    }
+    return copyOut(std::string(buffer, static_cast<std::size_t>(n)), out, capacity);
+}
+
+bool listDirectory(const char16_t* folder, const std::function<void(const DirectoryEntry&)>& visit) {
+    const std::string dirName = narrow(folder);
+    DIR* dir = opendir(dirName.c_str());
+    if (!dir) return false;
+    while (const dirent* e = readdir(dir)) {
+        if (std::strcmp(e->d_name, ".") == 0 || std::strcmp(e->d_name, "..") == 0) continue;
+        std::string full = dirName;
+        if (!full.empty() && full.back() != '/') full.push_back('/');
+        full += e->d_name;
+        struct stat st;
+        if (stat(full.c_str(), &st) != 0) continue;
+        const std::u16string name = utf8ToUtf16(e->d_name);
+        visit(DirectoryEntry{name.c_str(), S_ISDIR(st.st_mode), static_cast<std::uint64_t>(st.st_size),
+                             toFileTime(st.st_mtim)});
+    }
+    closedir(dir);
+    return true;
+}
+
+}  // namespace platform

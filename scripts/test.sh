@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Every test: installs what is missing, then builds and tests natively, under AddressSanitizer and
+# UndefinedBehaviorSanitizer, and as Windows executables under Wine; then a short fuzzing smoke.
+# VANTLE_FUZZ_SECONDS sets the smoke's time per target (default 30; 0 skips it).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+bash scripts/setup.sh
+start=$(date +%s)
+for preset in native asan windows; do
+  echo "== $preset: configure and build"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  echo "== $preset: test"
+  ctest --preset "$preset" --timeout 900
+done
+
+seconds=${VANTLE_FUZZ_SECONDS:-30}
+if [ "$seconds" != 0 ] && [ -f scripts/fuzz.sh ]; then
+  echo "== fuzz smoke, ${seconds}s per target"
+  bash scripts/fuzz.sh "$seconds"
+fi
+echo "== all tests passed in $(( $(date +%s) - start ))s after set-up"
