@@ -1,0 +1,21 @@
+# Each subsystem folder adds its own sources to the core library: every .cpp directly inside it
+# (and inside the sub-folders it names), with the platform-specific ones picked by suffix:
+# *_win32.cpp only on Windows, *_posix.cpp only elsewhere.
+function(vantle_core_sources)
+  set(dirs "${CMAKE_CURRENT_SOURCE_DIR}")
+  foreach(sub IN LISTS ARGN)
+    list(APPEND dirs "${CMAKE_CURRENT_SOURCE_DIR}/${sub}")
+  endforeach()
+  foreach(dir IN LISTS dirs)
+    file(GLOB files CONFIGURE_DEPENDS "${dir}/*.cpp" "${dir}/*.c")
+    foreach(f IN LISTS files)
+      if(f MATCHES "_win32\\.(cpp|c)$" AND NOT WIN32)
+        continue()
+      endif()
+      if(f MATCHES "_posix\\.(cpp|c)$" AND WIN32)
+        continue()
+      endif()
+      target_sources(vantle_core PRIVATE "${f}")
+    endforeach()
+  endforeach()
+endfunction()
