@@ -73,6 +73,13 @@ bool createTempFileIn(const char16_t* folder, char16_t* out, std::size_t capacit
 // Full path of the running executable.
 bool executablePath(char16_t* out, std::size_t capacity);
 
+// Per-user folders (Windows: SHGetFolderPathW). appData: CSIDL_APPDATA, elsewhere $XDG_CONFIG_HOME or
+// ~/.config; documents: CSIDL_PERSONAL, elsewhere the home folder. Without trailing separator.
+enum class SpecialFolder { appData, documents };
+bool specialFolder(SpecialFolder which, char16_t* out, std::size_t capacity);
+// Face name of the system menu font; false (empty) where the system has none to offer.
+bool menuFontFace(char16_t* out, std::size_t capacity);
+
 struct DirectoryEntry {
     const char16_t* name;  // without folder
     bool isDirectory;

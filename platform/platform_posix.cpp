@@ -227,6 +227,30 @@ bool executablePath(char16_t* out, std::size_t capacity) {
     return copyOut(std::string(buffer, static_cast<std::size_t>(n)), out, capacity);
 }
 
+bool specialFolder(SpecialFolder which, char16_t* out, std::size_t capacity) {
+    const char* home = std::getenv("HOME");
+    std::string folder;
+    if (which == SpecialFolder::appData) {
+        // XDG: a relative $XDG_CONFIG_HOME is to be ignored.
+        const char* config = std::getenv("XDG_CONFIG_HOME");
+        if (config && config[0] == '/') folder = config;
+        else if (home && *home) folder = std::string(home) + "/.config";
+    } else if (home && *home) {
+        folder = home;
+    }
+    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+    if (folder.empty()) {
+        if (capacity) out[0] = 0;
+        return false;
+    }
+    return copyOut(folder, out, capacity);
+}
+
+bool menuFontFace(char16_t* out, std::size_t capacity) {
+    if (capacity) out[0] = 0;
+    return false;
+}
+
 bool listDirectory(const char16_t* folder, const std::function<void(const DirectoryEntry&)>& visit) {
     const std::string dirName = narrow(folder);
     DIR* dir = opendir(dirName.c_str());

@@ -2,6 +2,8 @@
 #include <cstring>
 #include <string>
 
+#include <shlobj.h>
+
 #include "platform/platform.h"
 
 namespace platform {
@@ -167,6 +169,30 @@ bool executablePath(char16_t* out, std::size_t capacity) {
         return false;
     }
     std::memcpy(out, buffer, (n + 1) * sizeof(wchar_t));
+    return true;
+}
+
+bool specialFolder(SpecialFolder which, char16_t* out, std::size_t capacity) {
+    wchar_t buffer[MAX_PATH];
+    const int csidl = which == SpecialFolder::appData ? CSIDL_APPDATA : CSIDL_PERSONAL;
+    if (FAILED(SHGetFolderPathW(nullptr, csidl, nullptr, 0, buffer)) || wcslen(buffer) + 1 > capacity) {
+        if (capacity) out[0] = 0;
+        return false;
+    }
+    std::memcpy(out, buffer, (wcslen(buffer) + 1) * sizeof(wchar_t));
+    return true;
+}
+
+bool menuFontFace(char16_t* out, std::size_t capacity) {
+    // cbSize 500: the structure without iPaddedBorderWidth, which every Windows version accepts.
+    NONCLIENTMETRICSW metrics{};
+    metrics.cbSize = 500;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, 500, &metrics, 0) ||
+        wcslen(metrics.lfMenuFont.lfFaceName) + 1 > capacity) {
+        if (capacity) out[0] = 0;
+        return false;
+    }
+    std::memcpy(out, metrics.lfMenuFont.lfFaceName, (wcslen(metrics.lfMenuFont.lfFaceName) + 1) * sizeof(wchar_t));
     return true;
 }
 
