@@ -92,6 +92,10 @@ TEST(Settings, MissingFileGivesDefaultsAndSystemFolders) {
     char16_t face[64] = {};
     platform::menuFontFace(face, 64);
     EXPECT_EQ(l->s.fontFace.view(), std::u16string_view(face));
+    EXPECT_FALSE(l->s.currentFolder.empty());
+#ifdef _WIN32
+    EXPECT_FALSE(l->s.fontFace.empty());  // the system menu font
+#endif
     EXPECT_TRUE(sameSlots(l->slots, defaults()));
 }
 
@@ -197,7 +201,10 @@ TEST(Settings, KeyAssignmentEntries) {
         EXPECT_EQ(l->accelerators.count, 8u) << "case " << i;
     }
     {  // A plausible length whose bytes cannot be read: no key at all.
-        auto bytes = SettingsBytes(70).data(entry::kSharpen, std::vector<std::uint8_t>(12, 0)).raw(entry::kKeyAssignments, 9000, 6).build();
+        auto bytes = SettingsBytes(70)
+                         .data(entry::kSharpen, std::vector<std::uint8_t>(12, 0))
+                         .raw(entry::kKeyAssignments, 9000, 6)
+                         .build();
         const auto l = load(bytes);
         EXPECT_EQ(l->accelerators.count, 0u);
         EXPECT_EQ(l->slots.slots[1].key, 0);
@@ -209,7 +216,10 @@ TEST(Settings, PluginListLoadsInOrderAndSavesOnlyPluginsThatExist) {
     dir.write(u"a.spi", {1});
     dir.write(u"c.spi", {1});
     std::vector<std::uint8_t> list = u16le(std::u16string(u"a.spi\0gone.spi\0\0c.spi", 21));  // last one unterminated
-    const auto l = load(SettingsBytes(70).text(entry::kPluginFolder, std::u16string(dir.path().view())).data(entry::kDisabledPlugins, list).build());
+    const auto l = load(SettingsBytes(70)
+                            .text(entry::kPluginFolder, std::u16string(dir.path().view()))
+                            .data(entry::kDisabledPlugins, list)
+                            .build());
     ASSERT_EQ(l->s.disabledPlugins.count(), 3u);
     EXPECT_EQ(l->s.disabledPlugins.first->name.view(), u"a.spi");
     EXPECT_EQ(l->s.disabledPlugins.first->next->name.view(), u"gone.spi");
