@@ -157,8 +157,9 @@ void dragHandle(TrimEditor& e, std::int32_t x, std::int32_t y) {
         const TrimPoint s = SplitByRatio(e, std::int64_t{ix - r.left} + (r.bottom - iy));
         const std::int32_t right = r.left + s.x, top = r.bottom - s.y;
         if (right >= width || top < 0) return;
-        v.writeBox(kBoxRight, right);
-        v.writeBox(kBoxTop, top);
+        // Clamped as the boxes would clamp them, so that they show what is stored.
+        v.writeBox(kBoxRight, std::max(right, r.left));
+        v.writeBox(kBoxTop, std::min(top, r.bottom));
         break;
     }
     case kHandleBottomRight: {
@@ -166,8 +167,8 @@ void dragHandle(TrimEditor& e, std::int32_t x, std::int32_t y) {
         const TrimPoint s = SplitByRatio(e, std::int64_t{ix - r.left} + (iy - r.top));
         const std::int32_t right = r.left + s.x, bottom = r.top + s.y;
         if (right >= width || bottom >= height) return;
-        v.writeBox(kBoxRight, right);
-        v.writeBox(kBoxBottom, bottom);
+        v.writeBox(kBoxRight, std::max(right, r.left));
+        v.writeBox(kBoxBottom, std::max(bottom, r.top));
         break;
     }
     case kHandleBottomLeft: {
@@ -175,8 +176,8 @@ void dragHandle(TrimEditor& e, std::int32_t x, std::int32_t y) {
         const TrimPoint s = SplitByRatio(e, std::int64_t{r.right - ix} + (iy - r.top));
         const std::int32_t left = r.right - s.x, bottom = r.top + s.y;
         if (left < 0 || bottom >= height) return;
-        v.writeBox(kBoxLeft, left);
-        v.writeBox(kBoxBottom, bottom);
+        v.writeBox(kBoxLeft, std::min(left, r.right));
+        v.writeBox(kBoxBottom, std::max(bottom, r.top));
         break;
     }
     case kHandleMove: {
