@@ -239,8 +239,10 @@ TEST_F(TrimEditorTest, NarrowRectanglesNeverOfferTheMove) {
                 EXPECT_NE(editor.handleKind, kHandleMove) << x << ", " << y;
                 const std::int32_t k = editor.handleKind;
                 // The left and top bands win over the right and bottom ones.
-                if (x < s.left + 7) EXPECT_TRUE(k == kHandleLeft || k == kHandleTopLeft || k == kHandleBottomLeft);
-                if (y < s.top + 7) EXPECT_TRUE(k == kHandleTop || k == kHandleTopLeft || k == kHandleTopRight);
+                const bool leftKind = k == kHandleLeft || k == kHandleTopLeft || k == kHandleBottomLeft;
+                const bool topKind = k == kHandleTop || k == kHandleTopLeft || k == kHandleTopRight;
+                EXPECT_TRUE(x >= s.left + 7 || leftKind) << x << ", " << y;
+                EXPECT_TRUE(y >= s.top + 7 || topKind) << x << ", " << y;
             }
         HoverTrim(editor, s.left, s.top);
         EXPECT_EQ(editor.handleKind, kHandleTopLeft);
