@@ -222,6 +222,18 @@ void RenderFinal(const PerspectiveMap& map, const std::uint8_t* source, std::uin
             const double fyy = v - iy;
             const double gx = 1 - fx;
             const double gy = 1 - fyy;
+            if (ix >= 0 && ix + 1 < width && iy >= 0 && iy + 1 < height) {
+                // All four neighbours inside: the common case, without the background checks.
+                const std::uint8_t* tl = source + std::size_t(height - 1 - iy) * stride + std::size_t(ix) * 3;
+                const std::uint8_t* bl = tl - stride;
+                for (int c = 0; c < 3; ++c) {
+                    const double bottom = double(bl[c + 3]) * fx + double(bl[c]) * gx;
+                    const double top = double(tl[c + 3]) * fx + double(tl[c]) * gx;
+                    const double value = (bottom * fyy + top * gy) + 0.5;
+                    out[c] = static_cast<std::uint8_t>(std::min(static_cast<std::int32_t>(value), 255));
+                }
+                continue;
+            }
             const bool x0 = ix >= 0, x1 = ix + 1 < width;
             const bool y0 = iy >= 0, y1 = iy + 1 < height;
             // Rows are bottom-up: image row iy is buffer row height - 1 - iy.

@@ -129,7 +129,7 @@ TEST_F(TrimEditorTest, RubberBandGrowsTowardsTheMouseAtTheOutputRatio) {
 }
 
 TEST_F(TrimEditorTest, ClickMoveClickWorksLikeDragAndRelease) {
-    const TrimPoint anchor = at(500, 400), far = at(899, 699);
+    const TrimPoint anchor = at(500, 400), distant = at(899, 699);
     StartTrimAt(editor, image, anchor.x, anchor.y);
     EXPECT_EQ(editor.trimMode, 1);
     EXPECT_TRUE(editor.suspendAccelerators);
@@ -140,9 +140,9 @@ TEST_F(TrimEditorTest, ClickMoveClickWorksLikeDragAndRelease) {
     EXPECT_EQ(editor.trimMode, 1);
     ReleaseTrim(editor);
     EXPECT_EQ(editor.trimMode, 1);
-    HoverTrim(editor, far.x, far.y);
+    HoverTrim(editor, distant.x, distant.y);
     EXPECT_EQ(view.outlines.size(), 1u);
-    EXPECT_FALSE(PressTrim(editor, far.x, far.y));
+    EXPECT_FALSE(PressTrim(editor, distant.x, distant.y));
     EXPECT_EQ(editor.trimMode, 3);
     EXPECT_EQ(editor.trimRect, (TrimRect{500, 400, 899, 699}));
     Cancel(editor);
@@ -157,8 +157,8 @@ TEST_F(TrimEditorTest, ClickMoveClickWorksLikeDragAndRelease) {
 TEST_F(TrimEditorTest, BandStaysWhenItsCornerWouldLeaveTheImage) {
     const TrimPoint anchor = at(900, 400);
     StartTrimAt(editor, image, anchor.x, anchor.y);
-    const TrimPoint near = at(950, 450);
-    DragTrim(editor, near.x, near.y);  // 58 x 44, inside
+    const TrimPoint inner = at(950, 450);
+    DragTrim(editor, inner.x, inner.y);  // 58 x 44, inside
     const TrimPoint corner = editor.cornerPoint;
     EXPECT_EQ(corner, (TrimPoint{ScreenX(geometry, 957, 1), ScreenY(geometry, 443, 1)}));
     const auto outlines = view.outlines;
@@ -269,7 +269,8 @@ TEST_F(TrimEditorTest, EdgeDragsKeepTheRatioAroundTheCentre) {
         const TrimRect s = editor.screenRect;
         const std::int32_t midX = (s.left + s.right) / 2, midY = (s.top + s.bottom) / 2;
         const TrimPoint press[4] = {{s.left, midY}, {midX, s.top}, {s.right, midY}, {midX, s.bottom}};
-        const TrimPoint target = c.edge % 2 == 0 ? TrimPoint{at(c.target, 0).x, midY} : TrimPoint{midX, at(0, c.target).y};
+        const TrimPoint target =
+            c.edge % 2 == 0 ? TrimPoint{at(c.target, 0).x, midY} : TrimPoint{midX, at(0, c.target).y};
         HoverTrim(editor, press[c.edge].x, press[c.edge].y);
         ASSERT_TRUE(PressTrim(editor, press[c.edge].x, press[c.edge].y));
         EXPECT_EQ(editor.trimMode, 4);
