@@ -299,8 +299,10 @@ bool reduceToPalette(ColorReducer& r, const RGBQUAD* sourcePalette, const std::u
     bool ok = false;
     std::uint64_t* seen = static_cast<std::uint64_t*>(platform::pageAlloc((1u << 24) / 8 + 4));
     if (seen) {
+        // Past n colours the count no longer matters (median cut follows), so counting stops.
+        const std::uint32_t n = 1u << r.targetDepth;
         std::uint32_t count = 0;
-        for (std::size_t p = 0; p < pixelCount; ++p) {
+        for (std::size_t p = 0; p < pixelCount && count <= n; ++p) {
             const std::uint32_t c = r.workBuffer[p];
             std::uint64_t& word = seen[c >> 6];
             const std::uint64_t bit = std::uint64_t{1} << (c & 63);
@@ -309,7 +311,6 @@ bool reduceToPalette(ColorReducer& r, const RGBQUAD* sourcePalette, const std::u
                 ++count;
             }
         }
-        const std::uint32_t n = 1u << r.targetDepth;
         if (count > 0) {
             try {
                 ok = count <= n ? exactPalette(r, count, seen, pixelCount, targetPixels)
