@@ -219,8 +219,8 @@ bool medianCut(ColorReducer& r, std::size_t pixelCount, std::uint8_t* targetPixe
         std::int32_t bound = 0x7FFFFFFF;
         for (std::uint32_t i = 0; i < n; ++i) {
             nearest[i] = nb[i] + ng[i] + nr[i];
-            const std::int32_t far = fb[i] + fg[i] + fr[i];
-            bound = far < bound ? far : bound;
+            const std::int32_t farthest = fb[i] + fg[i] + fr[i];
+            bound = farthest < bound ? farthest : bound;
         }
         const std::uint32_t start = static_cast<std::uint32_t>(lists.size());
         lists.push_back(0);
