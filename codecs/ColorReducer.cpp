@@ -12,23 +12,31 @@ inline std::uint32_t channel(std::uint32_t bgr0, int c) { return (bgr0 >> (8 * c
 
 }  // namespace
 
-void computeBox(MedianCutBox& box, const std::uint32_t* work, const std::uint32_t* index) {
+namespace {
+
+// Box statistics over the colours valueAt(start) ... valueAt(end).
+template <class ValueAt>
+void boxStats(MedianCutBox& box, ValueAt valueAt) {
     std::uint32_t histogram[3][256];
     std::memset(histogram, 0, sizeof histogram);
-    std::uint32_t minimum[3] = {255, 255, 255};
-    std::uint32_t maximum[3] = {0, 0, 0};
     // The entry at start always counts, even for a box that ends before it starts.
     std::int64_t i = box.start;
     do {
-        const std::uint32_t px = work[index[i]];
-        for (int c = 0; c < 3; ++c) {
-            const std::uint32_t v = channel(px, c);
-            ++histogram[c][v];
-            if (v < minimum[c]) minimum[c] = v;
-            if (v > maximum[c]) maximum[c] = v;
-        }
+        const std::uint32_t px = valueAt(i);
+        ++histogram[0][px & 0xFF];
+        ++histogram[1][px >> 8 & 0xFF];
+        ++histogram[2][px >> 16 & 0xFF];
         ++i;
     } while (i <= box.end);
+    // Minimum and maximum are the first and last levels in use.
+    std::uint32_t minimum[3], maximum[3];
+    for (int c = 0; c < 3; ++c) {
+        std::uint32_t lo = 0, hi = 255;
+        while (histogram[c][lo] == 0) ++lo;
+        while (histogram[c][hi] == 0) --hi;
+        minimum[c] = lo;
+        maximum[c] = hi;
+    }
 
     const std::int64_t half = (box.end - box.start + 1) / 2;
     std::uint32_t median[3];
@@ -57,6 +65,12 @@ void computeBox(MedianCutBox& box, const std::uint32_t* work, const std::uint32_
     box.splitValue = median[box.splitChannel];
     box.splitMaximum = maximum[box.splitChannel];
     box.colour = median[0] | median[1] << 8 | median[2] << 16;
+}
+
+}  // namespace
+
+void computeBox(MedianCutBox& box, const std::uint32_t* work, const std::uint32_t* index) {
+    boxStats(box, [&](std::int64_t i) { return work[index[i]]; });
 }
 
 namespace {
@@ -117,42 +131,49 @@ bool medianCut(ColorReducer& r, std::size_t pixelCount, std::uint8_t* targetPixe
     const std::uint32_t n = 1u << r.targetDepth;
     for (int d = -255; d <= 255; ++d) r.squares[d + 255] = d * d;
     if (pixelCount == 0 || pixelCount >= (1u << 30)) return false;
-    std::vector<std::uint32_t> index;
+    // The index array of the median cut is carried as the pixels' colours themselves: every
+    // decision depends only on the colour at a position, so the arrangement is the same, and the
+    // partition reads memory in order instead of through the indexes.
+    std::vector<std::uint32_t> values;
     try {
-        index.resize(pixelCount + 1);
+        values.resize(pixelCount + 1);
     } catch (...) {
         return false;
     }
-    for (std::size_t i = 0; i < pixelCount; ++i) index[i] = static_cast<std::uint32_t>(i);
-    index[pixelCount] = 0;
+    std::memcpy(values.data(), r.workBuffer, pixelCount * sizeof(std::uint32_t));
+    values[pixelCount] = r.workBuffer[0];  // the extra entry is pixel 0
+    std::uint32_t* v = values.data();
+    auto valueAt = [v](std::int64_t i) { return v[i]; };
 
     std::vector<Box> boxes(n);
     boxes[0].start = 0;
     boxes[0].end = static_cast<std::int64_t>(pixelCount) - 1;
-    computeBox(boxes[0], r.workBuffer, index.data());
+    boxStats(boxes[0], valueAt);
     for (std::uint32_t made = 1; made < n; ++made) {
         std::uint32_t chosen = 0;
         for (std::uint32_t b = 1; b < made; ++b)
             if (boxes[b].priority > boxes[chosen].priority) chosen = b;
         Box& box = boxes[chosen];
         const std::uint32_t t = box.splitValue == box.splitMaximum ? box.splitValue - 1 : box.splitValue;
-        const int c = box.splitChannel;
+        const int shift = 8 * box.splitChannel;
         std::int64_t k = box.start;
         std::int64_t l = box.end;
+        // Written without branches (the test is a coin toss on photos): an entry above the
+        // threshold trades places with the one at l, else k moves on.
         while (k < l) {
-            if (channel(r.workBuffer[index[k]], c) > t) {
-                std::swap(index[k], index[l]);
-                --l;
-            } else {
-                ++k;
-            }
+            const std::uint32_t x = v[k], y = v[l];
+            const bool above = (x >> shift & 0xFF) > t;
+            v[k] = above ? y : x;
+            v[l] = above ? x : y;
+            l -= above;
+            k += !above;
         }
         Box& added = boxes[made];
         added.start = l + 1;
         added.end = box.end;
         box.end = l;
-        computeBox(added, r.workBuffer, index.data());
-        computeBox(box, r.workBuffer, index.data());
+        boxStats(added, valueAt);
+        boxStats(box, valueAt);
     }
     for (std::uint32_t i = 0; i < n; ++i) {
         const std::uint32_t c = boxes[i].colour;
@@ -162,10 +183,53 @@ bool medianCut(ColorReducer& r, std::size_t pixelCount, std::uint8_t* targetPixe
 
     // Nearest entry by squared distance, first on ties. Pixels repeat colours, so a small
     // direct-mapped cache of earlier answers saves most of the searches without changing them.
+    // Colour space is split into cells of 16 levels a side; each cell, when first met, keeps the
+    // entries whose nearest point of the cell is no farther than the smallest farthest-point
+    // distance of any entry. No other entry can be nearest to, or tie for, a colour in the cell,
+    // so scanning the kept ones in index order gives the answer a scan of all entries gives.
     constexpr std::uint32_t kCacheSize = 1u << 14;
     std::vector<std::uint32_t> cacheKey(kCacheSize, 0xFFFFFFFFu);
     std::vector<std::uint8_t> cacheValue(kCacheSize, 0);
+    constexpr int kCellBits = 4;
+    constexpr int kCells = 256 >> kCellBits;  // per axis
+    constexpr int kCellSide = 1 << kCellBits;
+    constexpr std::uint32_t kNoList = 0xFFFFFFFFu;
+    std::vector<std::uint32_t> cellList(kCells * kCells * kCells, kNoList);  // start of its list in `lists`
+    std::vector<std::uint8_t> lists;  // per list: count - 1, then the entries
     const std::int32_t* sq = r.squares + 255;
+    // Per channel and cell coordinate, each entry's squared distance to the nearest and to the
+    // farthest level of the cell's range on that axis.
+    std::vector<std::int32_t> axisNear(3 * kCells * 256), axisFar(3 * kCells * 256);
+    for (int c = 0; c < 3; ++c)
+        for (int cc = 0; cc < kCells; ++cc)
+            for (std::uint32_t i = 0; i < n; ++i) {
+                const RGBQUAD& q = r.targetPalette[i];
+                const int level = c == 0 ? q.rgbBlue : c == 1 ? q.rgbGreen : q.rgbRed;
+                const int below = level - cc * kCellSide, above = level - (cc * kCellSide + kCellSide - 1);
+                const std::size_t at = std::size_t(c * kCells + cc) * 256 + i;
+                axisNear[at] = below < 0 ? sq[below] : above > 0 ? sq[above] : 0;
+                axisFar[at] = sq[below] > sq[above] ? sq[below] : sq[above];
+            }
+    auto buildList = [&](std::uint32_t cell) {
+        const std::size_t ab = std::size_t(cell % kCells) * 256, ag = std::size_t(kCells + cell / kCells % kCells) * 256,
+                          ar = std::size_t(2 * kCells + cell / (kCells * kCells)) * 256;
+        const std::int32_t *nb = &axisNear[ab], *ng = &axisNear[ag], *nr = &axisNear[ar];
+        const std::int32_t *fb = &axisFar[ab], *fg = &axisFar[ag], *fr = &axisFar[ar];
+        std::int32_t nearest[256];
+        std::int32_t bound = 0x7FFFFFFF;
+        for (std::uint32_t i = 0; i < n; ++i) {
+            nearest[i] = nb[i] + ng[i] + nr[i];
+            const std::int32_t farthest = fb[i] + fg[i] + fr[i];
+            bound = farthest < bound ? farthest : bound;
+        }
+        const std::uint32_t start = static_cast<std::uint32_t>(lists.size());
+        lists.push_back(0);
+        for (std::uint32_t i = 0; i < n; ++i)
+            if (nearest[i] <= bound) lists.push_back(static_cast<std::uint8_t>(i));
+        lists[start] = static_cast<std::uint8_t>(lists.size() - start - 2);
+        cellList[cell] = start;
+        return start;
+    };
     for (std::size_t p = 0; p < pixelCount; ++p) {
         const std::uint32_t px = r.workBuffer[p] & 0xFFFFFF;
         const std::uint32_t slot = (px * 2654435761u) >> 18;
@@ -175,15 +239,18 @@ bool medianCut(ColorReducer& r, std::size_t pixelCount, std::uint8_t* targetPixe
         }
         const int b = static_cast<int>(channel(px, 0)), g = static_cast<int>(channel(px, 1)),
                   rr = static_cast<int>(channel(px, 2));
+        const std::uint32_t cell = (b >> kCellBits) + ((g >> kCellBits) + (rr >> kCellBits) * kCells) * kCells;
+        const std::uint32_t start = cellList[cell] != kNoList ? cellList[cell] : buildList(cell);
+        const std::uint8_t* entry = lists.data() + start + 1;
+        const std::uint32_t count = std::uint32_t{lists[start]} + 1;
         std::int32_t best = 0x7FFFFFFF;
         std::uint32_t bestIndex = 0;
-        for (std::uint32_t i = 0; i < n; ++i) {
-            const RGBQUAD& q = r.targetPalette[i];
+        for (std::uint32_t k = 0; k < count; ++k) {
+            const RGBQUAD& q = r.targetPalette[entry[k]];
             const std::int32_t d = sq[b - q.rgbBlue] + sq[g - q.rgbGreen] + sq[rr - q.rgbRed];
-            if (d < best) {
-                best = d;
-                bestIndex = i;
-            }
+            const bool better = d < best;
+            bestIndex = better ? entry[k] : bestIndex;
+            best = better ? d : best;
         }
         cacheKey[slot] = px;
         cacheValue[slot] = static_cast<std::uint8_t>(bestIndex);
@@ -232,8 +299,10 @@ bool reduceToPalette(ColorReducer& r, const RGBQUAD* sourcePalette, const std::u
     bool ok = false;
     std::uint64_t* seen = static_cast<std::uint64_t*>(platform::pageAlloc((1u << 24) / 8 + 4));
     if (seen) {
+        // Past n colours the count no longer matters (median cut follows), so counting stops.
+        const std::uint32_t n = 1u << r.targetDepth;
         std::uint32_t count = 0;
-        for (std::size_t p = 0; p < pixelCount; ++p) {
+        for (std::size_t p = 0; p < pixelCount && count <= n; ++p) {
             const std::uint32_t c = r.workBuffer[p];
             std::uint64_t& word = seen[c >> 6];
             const std::uint64_t bit = std::uint64_t{1} << (c & 63);
@@ -242,7 +311,6 @@ bool reduceToPalette(ColorReducer& r, const RGBQUAD* sourcePalette, const std::u
                 ++count;
             }
         }
-        const std::uint32_t n = 1u << r.targetDepth;
         if (count > 0) {
             try {
                 ok = count <= n ? exactPalette(r, count, seen, pixelCount, targetPixels)

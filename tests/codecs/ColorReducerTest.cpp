@@ -120,6 +120,53 @@ TEST(ColorReducer, TwoHundredFiftySevenColoursGoThroughMedianCut) {
     }
 }
 
+// The mapping after median cut only searches entries that can win; it must still give, for every
+// pixel, the nearest entry and the first of equally near ones, over pictures of different kinds.
+TEST(ColorReducer, MappingIsTheFirstNearestEntryEverywhere) {
+    const struct {
+        const char* name;
+        std::uint32_t w, h;
+        Bgr (*colour)(std::uint32_t x, std::uint32_t y, std::uint32_t noise);
+    } kinds[] = {
+        {"gradients with noise", 120, 90,
+         [](std::uint32_t x, std::uint32_t y, std::uint32_t n) {
+             return Bgr{static_cast<std::uint8_t>(x * 2 + (n & 7)), static_cast<std::uint8_t>(y * 2 + (n >> 3 & 7)),
+                        static_cast<std::uint8_t>((x + y) + (n >> 6 & 7))};
+         }},
+        {"coarse lattice, many ties", 100, 80,
+         [](std::uint32_t, std::uint32_t, std::uint32_t n) {
+             return Bgr{static_cast<std::uint8_t>((n & 7) * 36), static_cast<std::uint8_t>((n >> 3 & 7) * 36),
+                        static_cast<std::uint8_t>((n >> 6 & 7) * 36)};
+         }},
+        {"uniform noise", 97, 61,
+         [](std::uint32_t, std::uint32_t, std::uint32_t n) {
+             return Bgr{static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(n >> 8), static_cast<std::uint8_t>(n >> 16)};
+         }},
+    };
+    for (const auto& k : kinds) {
+        SCOPED_TRACE(k.name);
+        std::uint32_t seed = 17;
+        std::vector<Bgr> px;
+        for (std::uint32_t y = 0; y < k.h; ++y)
+            for (std::uint32_t x = 0; x < k.w; ++x) {
+                seed = seed * 1664525u + 1013904223u;
+                px.push_back(k.colour(x, y, seed >> 8));
+            }
+        Reduced r = reduce(k.w, k.h, px);
+        ASSERT_TRUE(r.ok);
+        for (std::size_t i = 0; i < px.size(); ++i) {
+            int best = 1 << 30, bestIndex = -1;
+            for (int e = 0; e < 256; ++e) {
+                const int db = px[i].b - r.palette[e].rgbBlue, dg = px[i].g - r.palette[e].rgbGreen,
+                          dr = px[i].r - r.palette[e].rgbRed;
+                const int d = db * db + dg * dg + dr * dr;
+                if (d < best) best = d, bestIndex = e;
+            }
+            ASSERT_EQ(r.indexes[i], bestIndex) << i;
+        }
+    }
+}
+
 TEST(ColorReducer, MedianCutSplitChannelUsesWeightedRanges) {
     struct Case {
         int blueRange, greenRange, redRange;
