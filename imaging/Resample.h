@@ -1,0 +1,24 @@
+// 24-bit pixel operations the output job rests on: palette expansion and resizing with one of four
+// filters. Buffers are bottom-up B,G,R rows padded to 4 bytes, from allocPixels (free with
+// freePixels). Each call returns a new buffer or null and leaves its input alone.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/win_types.h"
+
+// Expands 8-bit palette indexes (rows padded to 4 bytes) to 24-bit pixels. Null for a non-positive
+// or too large size, or when out of memory.
+std::uint8_t* ExpandIndexed(const RGBQUAD* palette, const std::uint8_t* pixels, std::int32_t width, std::int32_t height);
+
+// Resizes to targetWidth x targetHeight with filter 0 (area average / linear), 1 (bicubic with a
+// Gaussian prefilter, shrinking in steps of at most 4x), 2 (nearest neighbour) or 3 (halftone
+// stretch; `header` describes the source for it and may be null). Null for a non-positive size, a
+// result whose stride x height does not fit in 32 bits, an unknown filter, an unchanged size with
+// filters 0 and 1, or when out of memory.
+std::uint8_t* Resample(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
+                       std::int32_t targetHeight, int filter, const BITMAPINFOHEADER* header);
+
+// Releases the device context the halftone stretch keeps between calls (the trim editor calls it
+// when it goes away). Harmless when none exists.
+void releaseHalftoneContext();
