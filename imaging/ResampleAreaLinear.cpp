@@ -3,6 +3,10 @@
 // handed straight to the horizontal pass, so no intermediate image is kept.
 #include "imaging/ResampleKernels.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace resample {
 
 namespace {
@@ -155,16 +159,50 @@ struct RowTarget {
     }
 };
 
+// acc[i] += the samples of `count` rows from `first` on, for every i < len.
 template <typename Acc>
-void addRow(Acc* __restrict acc, const std::uint8_t* __restrict row, std::size_t len) {
-    for (std::size_t i = 0; i < len; ++i) acc[i] = static_cast<Acc>(acc[i] + row[i]);
+void addRows(Acc* __restrict acc, const std::uint8_t* __restrict first, std::size_t stride, std::int32_t count,
+             std::size_t len) {
+    for (std::int32_t k = 0; k < count; ++k) {
+        const std::uint8_t* __restrict row = first + k * stride;
+        for (std::size_t i = 0; i < len; ++i) acc[i] = static_cast<Acc>(acc[i] + row[i]);
+    }
 }
 
-template <typename Acc>
-void addTwoRows(Acc* __restrict acc, const std::uint8_t* __restrict a, const std::uint8_t* __restrict b,
-                std::size_t len) {
-    for (std::size_t i = 0; i < len; ++i) acc[i] = static_cast<Acc>(acc[i] + (static_cast<Acc>(a[i]) + b[i]));
+#if defined(__SSE2__)
+// The common case, 16-bit sums: 32 columns at a time are kept in registers while all rows of the
+// run are added, so each sum is loaded and stored once per run rather than once per row.
+template <>
+void addRows<std::uint16_t>(std::uint16_t* __restrict acc, const std::uint8_t* __restrict first, std::size_t stride,
+                            std::int32_t count, std::size_t len) {
+    const __m128i zero = _mm_setzero_si128();
+    std::size_t i = 0;
+    for (; i + 32 <= len; i += 32) {
+        __m128i a0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + i));
+        __m128i a1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + i + 8));
+        __m128i a2 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + i + 16));
+        __m128i a3 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(acc + i + 24));
+        const std::uint8_t* p = first + i;
+        for (std::int32_t k = 0; k < count; ++k, p += stride) {
+            const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 16));
+            a0 = _mm_add_epi16(a0, _mm_unpacklo_epi8(v0, zero));
+            a1 = _mm_add_epi16(a1, _mm_unpackhi_epi8(v0, zero));
+            a2 = _mm_add_epi16(a2, _mm_unpacklo_epi8(v1, zero));
+            a3 = _mm_add_epi16(a3, _mm_unpackhi_epi8(v1, zero));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(acc + i), a0);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(acc + i + 8), a1);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(acc + i + 16), a2);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(acc + i + 24), a3);
+    }
+    for (; i < len; ++i) {
+        std::uint16_t sum = acc[i];
+        for (std::int32_t k = 0; k < count; ++k) sum = static_cast<std::uint16_t>(sum + first[k * stride + i]);
+        acc[i] = sum;
+    }
 }
+#endif
 
 // The vertical shrink for all columns at once, row by row: the same walk and the same integer sums
 // as taking each column on its own, from the first stored row up.
@@ -176,27 +214,36 @@ bool shrinkColumns(const std::uint8_t* src, std::size_t stride, std::size_t len,
     Acc* acc = accumulators.get();
     std::uint16_t carry[256];
     std::int32_t j = 0;
-    auto addRows = [&](std::int32_t end) {
-        for (; j + 1 < end; j += 2) addTwoRows(acc, src + j * stride, src + (j + 1) * stride, len);
-        if (j < end) addRow(acc, src + j++ * stride, len);
-    };
     for (std::int32_t t = 0; t < p.m - 1; ++t) {
         const std::int32_t e = p.emitAt[t];
-        addRows(e);
+        addRows(acc, src + j * stride, stride, e - j, len);
         const double c = p.coverage[t];
         for (int v = 0; v < 256; ++v) carry[v] = static_cast<std::uint16_t>(roundHalfAway(kLevels.v[v] * c));
-        const std::uint8_t* row = src + e * stride;
-        std::uint8_t* d = target.row(t);
-        for (std::size_t i = 0; i < len; ++i) {
-            const std::uint8_t v = row[i];
-            const std::uint16_t k = carry[v];
-            d[i] = p.divide(static_cast<std::uint64_t>(acc[i]) + v - k);
-            acc[i] = k;
+        const std::uint8_t* __restrict row = src + e * stride;
+        std::uint8_t* __restrict d = target.row(t);
+        if (p.tabled) {
+            // Locals, so the byte stores cannot make the compiler reload the table each time.
+            const std::uint8_t* __restrict div = p.div.get();
+            const std::uint64_t top = p.top;
+            for (std::size_t i = 0; i < len; ++i) {
+                const std::uint8_t v = row[i];
+                const std::uint16_t k = carry[v];
+                const std::uint64_t sum = static_cast<std::uint64_t>(acc[i]) + v - k;
+                d[i] = sum > top ? 255 : div[sum];
+                acc[i] = k;
+            }
+        } else {
+            for (std::size_t i = 0; i < len; ++i) {
+                const std::uint8_t v = row[i];
+                const std::uint16_t k = carry[v];
+                d[i] = p.divide(static_cast<std::uint64_t>(acc[i]) + v - k);
+                acc[i] = k;
+            }
         }
         target.done(t);
         j = e + 1;
     }
-    addRows(p.n - 1);
+    addRows(acc, src + j * stride, stride, p.n - 1 - j, len);
     const std::uint8_t* row = src + static_cast<std::size_t>(p.n - 1) * stride;
     std::uint8_t* d = target.row(p.m - 1);
     for (std::size_t i = 0; i < len; ++i) d[i] = p.divide(static_cast<std::uint64_t>(acc[i]) + row[i]);

@@ -6,6 +6,10 @@
 
 #include "imaging/ResampleKernels.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace resample {
 
 int bicubicStepSizes(std::int32_t source, std::int32_t target, std::int32_t* sizes, int capacity) {
@@ -68,27 +72,54 @@ struct CubicAxis {
     }
 };
 
+// out[e] = (w0 c[e] + w1 (a1[e] + b1[e]) + w2 (a2[e] + b2[e])) >> shift for e < count: the interior
+// of both prefilters (rows above and below, or pixels left and right). w2 is 0 for radius 1.
+void gaussianTaps(std::uint8_t* __restrict out, const std::uint8_t* c, const std::uint8_t* a1, const std::uint8_t* b1,
+                  const std::uint8_t* a2, const std::uint8_t* b2, std::size_t count, const GaussianKernel& k) {
+    const std::uint32_t w0 = k.weights[0], w1 = k.weights[1], w2 = k.weights[2];
+    std::size_t e = 0;
+#if defined(__SSE2__)
+    // 16-bit lanes, paired for pmaddwd: (c, a1 + b1) x (w0, w1) and (a2 + b2, 0) x (w2, 0) give the
+    // exact 32-bit sums.
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i w01 = _mm_set1_epi32(static_cast<int>(w0 | (w1 << 16)));
+    const __m128i w20 = _mm_set1_epi32(static_cast<int>(w2));
+    const __m128i shift = _mm_cvtsi32_si128(k.shift);
+    auto sums = [&](__m128i cc, __m128i s1, __m128i s2) {  // 8 samples in 16-bit lanes -> 8 bytes' worth
+        const __m128i lo = _mm_add_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(cc, s1), w01),
+                                         _mm_madd_epi16(_mm_unpacklo_epi16(s2, zero), w20));
+        const __m128i hi = _mm_add_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(cc, s1), w01),
+                                         _mm_madd_epi16(_mm_unpackhi_epi16(s2, zero), w20));
+        return _mm_packs_epi32(_mm_srl_epi32(lo, shift), _mm_srl_epi32(hi, shift));
+    };
+    auto load = [](const std::uint8_t* p) { return _mm_loadu_si128(reinterpret_cast<const __m128i*>(p)); };
+    for (; e + 16 <= count; e += 16) {
+        const __m128i vc = load(c + e), va1 = load(a1 + e), vb1 = load(b1 + e);
+        const __m128i va2 = load(a2 + e), vb2 = load(b2 + e);
+        const __m128i s1lo = _mm_add_epi16(_mm_unpacklo_epi8(va1, zero), _mm_unpacklo_epi8(vb1, zero));
+        const __m128i s1hi = _mm_add_epi16(_mm_unpackhi_epi8(va1, zero), _mm_unpackhi_epi8(vb1, zero));
+        const __m128i s2lo = _mm_add_epi16(_mm_unpacklo_epi8(va2, zero), _mm_unpacklo_epi8(vb2, zero));
+        const __m128i s2hi = _mm_add_epi16(_mm_unpackhi_epi8(va2, zero), _mm_unpackhi_epi8(vb2, zero));
+        const __m128i lo = sums(_mm_unpacklo_epi8(vc, zero), s1lo, s2lo);
+        const __m128i hi = sums(_mm_unpackhi_epi8(vc, zero), s1hi, s2hi);
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(out + e), _mm_packus_epi16(lo, hi));
+    }
+#endif
+    for (; e < count; ++e)
+        out[e] = static_cast<std::uint8_t>(
+            (w0 * c[e] + w1 * (std::uint32_t{a1[e]} + b1[e]) + w2 * (std::uint32_t{a2[e]} + b2[e])) >> k.shift);
+}
+
 // Vertical prefilter of row y into dst (len bytes). Taps outside the image are left out and the
 // sum is then divided by the weights that were used.
 void prefilterRow(const std::uint8_t* src, std::size_t stride, std::int32_t rows, std::int32_t y, std::size_t len,
                   const GaussianKernel& k, std::uint8_t* __restrict dst) {
     const int rad = k.radius;
-    const std::uint32_t w0 = k.weights[0], w1 = k.weights[1], w2 = k.weights[2];
-    const std::uint8_t* __restrict c = src + y * stride;
+    const std::uint8_t* c = src + y * stride;
     if (y - rad >= 0 && y + rad < rows) {
-        const std::uint8_t* __restrict a1 = c - stride;
-        const std::uint8_t* __restrict b1 = c + stride;
-        if (rad == 1) {
-            for (std::size_t e = 0; e < len; ++e)
-                dst[e] = static_cast<std::uint8_t>((w0 * c[e] + w1 * (std::uint32_t{a1[e]} + b1[e])) >> k.shift);
-        } else {
-            const std::uint8_t* __restrict a2 = c - 2 * stride;
-            const std::uint8_t* __restrict b2 = c + 2 * stride;
-            for (std::size_t e = 0; e < len; ++e)
-                dst[e] = static_cast<std::uint8_t>((w0 * c[e] + w1 * (std::uint32_t{a1[e]} + b1[e]) +
-                                                    w2 * (std::uint32_t{a2[e]} + b2[e])) >>
-                                                   k.shift);
-        }
+        // Radius 1 passes the centre row for the unused outer taps; their weight is 0.
+        const std::size_t outer = rad == 2 ? 2 * stride : 0;
+        gaussianTaps(dst, c, c - stride, c + stride, c - outer, c + outer, len, k);
         return;
     }
     const std::uint8_t* rowsUsed[5];
@@ -109,22 +140,14 @@ void prefilterRow(const std::uint8_t* src, std::size_t stride, std::int32_t rows
 }
 
 // Horizontal prefilter of one row of n pixels.
-void prefilterColumns(const std::uint8_t* __restrict in, std::int32_t n, const GaussianKernel& k,
-                      std::uint8_t* __restrict out) {
+void prefilterColumns(const std::uint8_t* in, std::int32_t n, const GaussianKernel& k, std::uint8_t* __restrict out) {
     const int rad = k.radius;
-    const std::uint32_t w0 = k.weights[0], w1 = k.weights[1], w2 = k.weights[2];
     if (n > 2 * rad) {
         const std::size_t begin = 3 * static_cast<std::size_t>(rad);
         const std::size_t end = 3 * static_cast<std::size_t>(n - rad);
-        if (rad == 1) {
-            for (std::size_t e = begin; e < end; ++e)
-                out[e] = static_cast<std::uint8_t>((w0 * in[e] + w1 * (std::uint32_t{in[e - 3]} + in[e + 3])) >> k.shift);
-        } else {
-            for (std::size_t e = begin; e < end; ++e)
-                out[e] = static_cast<std::uint8_t>((w0 * in[e] + w1 * (std::uint32_t{in[e - 3]} + in[e + 3]) +
-                                                    w2 * (std::uint32_t{in[e - 6]} + in[e + 6])) >>
-                                                   k.shift);
-        }
+        const std::size_t outer = rad == 2 ? 6 : 0;
+        const std::uint8_t* c = in + begin;
+        gaussianTaps(out + begin, c, c - 3, c + 3, c - outer, c + outer, end - begin, k);
     }
     auto edge = [&](std::int32_t x) {
         std::uint32_t s0 = 0, s1 = 0, s2 = 0, sum = 0;
