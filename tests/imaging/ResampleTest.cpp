@@ -182,10 +182,17 @@ TEST(Resample, FlatImagesStayFlat) {
 
 TEST(Resample, EveryLevelSurvivesAThreefoldEnlargement) {
     // 16 x 16 pixels hold all 256 levels in each channel, scrambled differently per channel. At 3x
-    // the centre of every third output pixel falls on a source pixel centre.
+    // the centre of every third output pixel falls on a source pixel centre. (GDI's halftone
+    // stretch blends neighbours when it enlarges, so filter 3 is held to this only where the
+    // area-averaging stand-in serves.)
     const std::vector<std::uint8_t> src =
         testimg::make(16, 16, [](int x, int y, int c) { return ((y * 16 + x) * (2 * c + 1) + 17 * c) & 255; });
-    for (int filter = 0; filter <= 3; ++filter) {
+#ifdef _WIN32
+    const int lastFilter = 2;
+#else
+    const int lastFilter = 3;
+#endif
+    for (int filter = 0; filter <= lastFilter; ++filter) {
         Owned out = resample(src, 16, 16, 48, 48, filter);
         ASSERT_TRUE(out);
         for (int y = 0; y < 16; ++y)
