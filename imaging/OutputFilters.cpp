@@ -55,8 +55,10 @@ std::uint8_t* sharpenImage(const std::uint8_t* pixels, std::int32_t width, std::
     if (!t.build()) return nullptr;
     const std::size_t stride = resample::stride24(width);
     const std::size_t len = static_cast<std::size_t>(width) * 3;
-    HeapArray<std::uint16_t> columns;  // per sample: sum of the five rows around the current one
-    if (!columns.allocate(len)) return nullptr;
+    // Per sample, the sum of the five rows around the current one; two pixels more on each side,
+    // repeating the edge columns, so the five-column sums need no bounds checks.
+    HeapArray<std::uint16_t> columns;
+    if (!columns.allocate(len + 12)) return nullptr;
     PixelBuffer out(resample::allocImage24(width, height));
     if (!out.get()) return nullptr;
 
@@ -64,7 +66,7 @@ std::uint8_t* sharpenImage(const std::uint8_t* pixels, std::int32_t width, std::
         // Outside the image the nearest edge row stands in.
         return pixels + (y < 0 ? 0 : y >= height ? height - 1 : y) * stride;
     };
-    std::uint16_t* col = columns.get();
+    std::uint16_t* col = columns.get() + 6;
     for (std::int32_t dy = -2; dy <= 2; ++dy) {
         const std::uint8_t* r = rowAt(dy);
         for (std::size_t e = 0; e < len; ++e) col[e] = static_cast<std::uint16_t>(col[e] + r[e]);
@@ -78,26 +80,27 @@ std::uint8_t* sharpenImage(const std::uint8_t* pixels, std::int32_t width, std::
             const std::uint8_t* entering = rowAt(y + 2);
             for (std::size_t e = 0; e < len; ++e) col[e] = static_cast<std::uint16_t>(col[e] - leaving[e] + entering[e]);
         }
+        for (int c = 0; c < 3; ++c) {
+            col[c - 6] = col[c - 3] = col[c];
+            col[len + c] = col[len + 3 + c] = col[len - 3 + c];
+        }
         const std::uint8_t* s = pixels + y * stride;
         std::uint8_t* d = out.get() + y * stride;
-        for (std::int32_t x = 0; x < width; ++x) {
+        // Five-column sums per channel, slid along the row.
+        int sum[3];
+        for (int c = 0; c < 3; ++c) sum[c] = col[c - 6] + col[c - 3] + col[c] + col[c + 3] + col[c + 6];
+        for (std::size_t e = 0; e < len; e += 3) {
             int diff[3];
             int spread = 0;
             for (int c = 0; c < 3; ++c) {
-                int sum = 0;
-                for (std::int32_t dx = -2; dx <= 2; ++dx) {
-                    const std::int32_t xx = x + dx < 0 ? 0 : x + dx >= width ? width - 1 : x + dx;
-                    sum += col[3 * xx + c];
-                }
-                int v = s[3 * x + c] - divide25[sum];
+                int v = s[e + c] - divide25[sum[c]];
                 v = v < -128 ? -128 : v > 127 ? 127 : v;
                 diff[c] = v;
                 spread += v < 0 ? -v : v;
             }
-            for (int c = 0; c < 3; ++c) {
-                const std::uint8_t v = s[3 * x + c];
-                d[3 * x + c] = spread <= 20 ? v : clamp[v + gain[diff[c]]];
-            }
+            if (e + 3 < len)
+                for (int c = 0; c < 3; ++c) sum[c] += col[e + c + 9] - col[e + c - 6];
+            for (int c = 0; c < 3; ++c) d[e + c] = spread <= 20 ? s[e + c] : clamp[s[e + c] + gain[diff[c]]];
         }
     }
     return out.release();

@@ -49,9 +49,10 @@ double cubicWeight(double t) {
     return (1 - t) * ((t - 2) * (t - 2));
 }
 
-// The four clamped taps and their weights for every output sample of one axis.
+// The four clamped taps (times `scale`: byte offsets for columns) and their weights for every
+// output sample of one axis.
 struct CubicAxis {
-    HeapArray<std::int32_t> taps;
+    HeapArray<std::uint32_t> taps;
     HeapArray<double> weights;
 
     bool build(std::int32_t n, std::int32_t m, std::int32_t scale) {
@@ -65,7 +66,7 @@ struct CubicAxis {
                 const std::int64_t tap = base - 1 + k;
                 weights[4 * i + k] = cubicWeight(std::fabs(s - static_cast<double>(tap)));
                 const std::int64_t clamped = tap < 0 ? 0 : tap > n - 1 ? n - 1 : tap;
-                taps[4 * i + k] = static_cast<std::int32_t>(clamped * scale);
+                taps[4 * i + k] = static_cast<std::uint32_t>(clamped * scale);
             }
         }
         return true;
@@ -213,11 +214,11 @@ std::uint8_t* cubicStep(const std::uint8_t* src, std::int32_t sw, std::int32_t s
     const double* level = kLevels.v;
     for (std::int32_t j = 0; j < dh; ++j) {
         const std::uint8_t* rows[4];
-        for (int t = 0; t < 4; ++t) rows[t] = rowAt(cy.taps[4 * j + t]);
+        for (int t = 0; t < 4; ++t) rows[t] = rowAt(static_cast<std::int32_t>(cy.taps[4 * j + t]));
         const double* wy = &cy.weights[4 * static_cast<std::size_t>(j)];
         std::uint8_t* d = out.get() + j * dstStride;
         for (std::int32_t i = 0; i < dw; ++i, d += 3) {
-            const std::int32_t* ox = &cx.taps[4 * static_cast<std::size_t>(i)];
+            const std::uint32_t* ox = &cx.taps[4 * static_cast<std::size_t>(i)];
             const double* wx = &cx.weights[4 * static_cast<std::size_t>(i)];
             double p[16];
             for (int ty = 0; ty < 4; ++ty)

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 #include "Images.h"
@@ -82,6 +83,41 @@ TEST(OutputFilters, SharpenRepeatsEdgePixelsOutsideTheImage) {
     for (int y : {0, 5})
         for (int x : {0, 5})
             for (int c = 0; c < 3; ++c) EXPECT_EQ(testimg::at(out.p, 6, x, y, c), 79) << x << "," << y;
+}
+
+TEST(OutputFilters, SharpenMatchesAPlainFiveByFiveMask) {
+    // Noise with a smooth ramp under it, so both copied and sharpened pixels occur; odd sizes.
+    const struct {
+        int w, h;
+    } sizes[] = {{5, 5}, {23, 17}, {64, 9}};
+    for (const auto& s : sizes) {
+        std::vector<std::uint8_t> px = testimg::noise(s.w, s.h, 11u + s.w);
+        for (int y = 0; y < s.h; ++y)
+            for (int x = 0; x < s.w; ++x)
+                for (int c = 0; c < 3; ++c) {
+                    std::uint8_t& v = px[y * testimg::stride(s.w) + 3 * x + c];
+                    v = static_cast<std::uint8_t>(x * 8 + (v & 15));
+                }
+        Owned out(sharpenImage(px.data(), s.w, s.h));
+        ASSERT_TRUE(out);
+        for (int y = 0; y < s.h; ++y)
+            for (int x = 0; x < s.w; ++x) {
+                int d[3], spread = 0;
+                for (int c = 0; c < 3; ++c) {
+                    int sum = 0;
+                    for (int dy = -2; dy <= 2; ++dy)
+                        for (int dx = -2; dx <= 2; ++dx)
+                            sum += testimg::at(px.data(), s.w, std::clamp(x + dx, 0, s.w - 1), std::clamp(y + dy, 0, s.h - 1), c);
+                    d[c] = std::clamp(testimg::at(px.data(), s.w, x, y, c) - ((2621 * sum + 32768) >> 16), -128, 127);
+                    spread += std::abs(d[c]);
+                }
+                for (int c = 0; c < 3; ++c) {
+                    const int v = testimg::at(px.data(), s.w, x, y, c);
+                    const int want = spread <= 20 ? v : std::clamp(v + (d[c] >> 1), 0, 255);
+                    ASSERT_EQ(testimg::at(out.p, s.w, x, y, c), want) << s.w << "x" << s.h << " at " << x << "," << y;
+                }
+            }
+    }
 }
 
 // One pixel per level from low to high, all channels alike, the two ends doubled so that they hold
