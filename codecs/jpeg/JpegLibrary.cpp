@@ -9,8 +9,11 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <jerror.h>
+// jpeglib.h first: the message codes in jerror.h depend on the interface version it defines.
+// clang-format off
 #include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
 
 #include "codecs/jpeg/JpegCodec.h"
 

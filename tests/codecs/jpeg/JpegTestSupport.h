@@ -3,6 +3,7 @@
 // blocks built byte by byte in either byte order, and a small reader of JPEG markers and TIFF IFDs.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -223,8 +224,10 @@ inline std::vector<std::uint8_t> makeTiff(const ExifSpec& spec) {
 }
 // "Exif", 0, 0 and the TIFF data: the APP1 payload.
 inline std::vector<std::uint8_t> exifPayload(const std::vector<std::uint8_t>& tiff) {
-    std::vector<std::uint8_t> p = {'E', 'x', 'i', 'f', 0, 0};
-    p.insert(p.end(), tiff.begin(), tiff.end());
+    static const std::uint8_t header[6] = {'E', 'x', 'i', 'f', 0, 0};
+    std::vector<std::uint8_t> p(6 + tiff.size());
+    std::memcpy(p.data(), header, 6);
+    std::copy(tiff.begin(), tiff.end(), p.begin() + 6);
     return p;
 }
 // Inserts a marker segment directly after SOI.
