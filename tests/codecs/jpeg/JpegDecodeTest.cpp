@@ -32,7 +32,7 @@ const std::uint8_t* pixelAt(const ImageData* image, int x, int yFromTop) {
 
 // Halfway through the entropy-coded data of the first scan.
 std::size_t middleOfFirstScan(const std::vector<std::uint8_t>& jpeg) {
-    const Segment* sos = findSegment(segmentsOf(jpeg), 0xDA);
+    const auto sos = findSegment(segmentsOf(jpeg), 0xDA);
     if (!sos) return jpeg.size();
     const std::size_t data = sos->start + sos->length;
     std::size_t end = data;

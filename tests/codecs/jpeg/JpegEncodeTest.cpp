@@ -100,8 +100,8 @@ TEST(JpegEncode, DensityFromPixelsPerMetre) {
     for (const Case& c : cases) {
         const std::vector<std::uint8_t> jpeg = encodeWithCodec(makeImage(8, 8, c.x, c.y));
         const auto segments = segmentsOf(jpeg);
-        const Segment* app0 = findSegment(segments, 0xE0);
-        ASSERT_NE(app0, nullptr);
+        const auto app0 = findSegment(segments, 0xE0);
+        ASSERT_TRUE(app0);
         const std::uint8_t* p = jpeg.data() + app0->start;
         ASSERT_EQ(std::memcmp(p + 2, "JFIF", 5), 0);
         EXPECT_EQ(p[9], c.unit) << c.x;

@@ -93,7 +93,7 @@ TEST(JpegExif, CopiedBlockResetsOrientationAndStatesTheWrittenSize) {
             EXPECT_EQ(save.output[2], 0xFF);
             EXPECT_EQ(save.output[3], 0xE1);
             EXPECT_EQ(std::memcmp(save.output.data() + 6, "Exif\0\0", 6), 0);
-            EXPECT_EQ(findSegment(segmentsOf(save.output), 0xE0), nullptr);
+            EXPECT_FALSE(hasSegment(save.output, 0xE0));
 
             const ExifView exif = exifOf(save.output);
             const TiffReader tiff{exif.tiff.data(), exif.tiff.size()};
@@ -146,8 +146,8 @@ TEST(JpegExif, ThumbnailIsReplacedByOneOfTheWrittenImage) {
             freeImageData(decoded);
             // The thumbnail has a JFIF header and no EXIF of its own, 2 x 2 sampling, baseline.
             const auto segments = segmentsOf(thumbnail);
-            EXPECT_NE(findSegment(segments, 0xE0), nullptr);
-            EXPECT_EQ(findSegment(segments, 0xE1), nullptr);
+            EXPECT_TRUE(findSegment(segments, 0xE0));
+            EXPECT_FALSE(findSegment(segments, 0xE1));
             const FrameInfo frame = frameOf(thumbnail);
             EXPECT_FALSE(frame.progressive);
             EXPECT_EQ(frame.lumaH, 2);
@@ -184,8 +184,8 @@ TEST(JpegExif, NoExifWrittenUnlessAskedAndPresent) {
         ExifSave save(makeTiff({}), makeImage(20, 20), c.keepExif, c.hadExif);
         ASSERT_TRUE(save.ok);
         const auto segments = segmentsOf(save.output);
-        EXPECT_EQ(findSegment(segments, 0xE1), nullptr);
-        EXPECT_NE(findSegment(segments, 0xE0), nullptr);
+        EXPECT_FALSE(findSegment(segments, 0xE1));
+        EXPECT_TRUE(findSegment(segments, 0xE0));
     }
 }
 

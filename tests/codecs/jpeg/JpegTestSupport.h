@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -123,10 +124,13 @@ inline std::vector<Segment> segmentsOf(const std::vector<std::uint8_t>& jpeg) {
     }
     return out;
 }
-inline const Segment* findSegment(const std::vector<Segment>& segments, std::uint8_t marker) {
+inline std::optional<Segment> findSegment(const std::vector<Segment>& segments, std::uint8_t marker) {
     for (const Segment& s : segments)
-        if (s.marker == marker) return &s;
-    return nullptr;
+        if (s.marker == marker) return s;
+    return std::nullopt;
+}
+inline bool hasSegment(const std::vector<std::uint8_t>& jpeg, std::uint8_t marker) {
+    return findSegment(segmentsOf(jpeg), marker).has_value();
 }
 
 struct FrameInfo {
@@ -274,7 +278,7 @@ struct ExifView {
 inline ExifView exifOf(const std::vector<std::uint8_t>& jpeg) {
     ExifView v;
     const auto segments = segmentsOf(jpeg);
-    const Segment* app1 = findSegment(segments, 0xE1);
+    const auto app1 = findSegment(segments, 0xE1);
     if (!app1 || app1->start + app1->length > jpeg.size() || app1->length < 8) return v;
     v.segmentStart = app1->start;
     v.segmentLength = app1->length;
