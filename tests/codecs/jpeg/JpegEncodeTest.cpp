@@ -249,7 +249,28 @@ TEST(JpegEncode, OutputThatCannotBeCreatedIs50005) {
     }
 }
 
-#ifndef _WIN32
+#ifdef _WIN32
+// Another program holds the output open without sharing: 50005, and its file stays as it was.
+TEST(JpegEncode, LockedOutputIs50005) {
+    TempDir dir;
+    const WideString path = dir.write(u"locked.jpg", {1, 2, 3});
+    const platform::FileHandle lock = platform::openForReadWrite(path.c_str(), platform::Create::existingOnly);
+    ASSERT_TRUE(platform::isValid(lock));
+    const Image image = makeImage(16, 16);
+    JpegSaveJob job;
+    job.header = &image.header;
+    job.pixels = image.pixels.data();
+    for (const bool limit : {false, true}) {
+        job.limitSize = limit;
+        JpegCodec codec;
+        EXPECT_FALSE(saveJpeg(codec, path, job));
+        EXPECT_EQ(codec.status, status::kCannotCreate);
+        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::statusMessage);
+    }
+    platform::closeFile(lock);
+    EXPECT_EQ(readWholeFile(path), (std::vector<std::uint8_t>{1, 2, 3}));
+}
+#else
 // /dev/full accepts the open and fails every write.
 TEST(JpegEncode, FailedWritesAreReportedNotSuccess) {
     if (!platform::pathExists(u"/dev/full")) GTEST_SKIP() << "no /dev/full";
