@@ -64,6 +64,7 @@ bool decodeJpeg(ImageSource& source) {
     codec.stopAfterExif = scanOn;
     scanJpegMarkers(codec, nullptr);
     codec.status = keep;
+    codec.tiffBase = nullptr;  // it pointed into the mapping
     return true;
 }
 

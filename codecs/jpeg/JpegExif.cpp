@@ -209,6 +209,7 @@ void copyExifFromSource(JpegCodec& codec, const WideString& sourcePath) {
     }
     copyExifFromView(codec);
     closeMapped(codec);
+    codec.tiffBase = nullptr;
 }
 
 void copyExifFromMemory(JpegCodec& codec, std::uint8_t* data, std::size_t size) {
@@ -216,6 +217,7 @@ void copyExifFromMemory(JpegCodec& codec, std::uint8_t* data, std::size_t size) 
     codec.end = data + size;
     copyExifFromView(codec);
     codec.view = codec.begin = codec.cursor = codec.end = nullptr;
+    codec.tiffBase = nullptr;
 }
 
 void patchExifDimensions(std::uint8_t* tiff, std::uint32_t tiffLength, std::uint32_t width, std::uint32_t height) {
@@ -297,6 +299,7 @@ void refreshExifThumbnail(JpegCodec& codec, const WideString& outputPath, const 
     if (openMapped(codec, outputPath) != 0) {
         found = locateExifThumbnail(codec, block, slot);
         closeMapped(codec);
+        codec.tiffBase = nullptr;
     }
     const std::int32_t bigEndian = codec.bigEndian;
 

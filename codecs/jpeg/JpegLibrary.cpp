@@ -183,7 +183,10 @@ bool decodeSteps(j_decompress_ptr cinfo, JpegCodec& codec) {
     jpeg_read_header(cinfo, TRUE);
     // Colour rows in the buffer's blue-green-red order; grey and CMYK keep their defaults.
     if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
-    jpeg_start_decompress(cinfo);
+    // The output geometry is known from the header alone: refuse an image too large for the buffer
+    // before start_decompress allocates the library's own buffers for it (a progressive frame of
+    // 65,500 x 65,500 would ask for gigabytes of coefficients).
+    jpeg_calc_output_dimensions(cinfo);
 
     const JDIMENSION width = cinfo->output_width;
     const JDIMENSION height = cinfo->output_height;
@@ -196,6 +199,11 @@ bool decodeSteps(j_decompress_ptr cinfo, JpegCodec& codec) {
     const std::uint32_t stride = rowStride(width, bitCount);
     const std::uint32_t bytes = imageBytes(width, height, bitCount);
     if (bytes == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
+        codec.status = status::kBadHeader;
+        return false;
+    }
+    jpeg_start_decompress(cinfo);
+    if (cinfo->output_width != width || cinfo->output_height != height || cinfo->output_components != components) {
         codec.status = status::kBadHeader;
         return false;
     }

@@ -201,6 +201,29 @@ TEST(JpegDecode, LibraryErrorsKeepTheLibrarysMessage) {
     EXPECT_EQ(precision.message, u"Unsupported JPEG data precision 12");
 }
 
+// Frames whose pixel buffer would pass 4 GiB are refused from the header, before the library sets
+// up its own buffers for them (for a progressive frame, gigabytes of coefficients).
+TEST(JpegDecode, OversizedFramesAreRefusedFromTheHeader) {
+    struct Case {
+        bool progressive;
+        int width, height;
+    };
+    for (const Case c : {Case{true, 65500, 65500}, Case{false, 30000, 50000}}) {
+        std::vector<std::uint8_t> jpeg = encodeWithCodec(makeImage(16, 16), 75, 0, c.progressive);
+        for (const Segment& s : segmentsOf(jpeg)) {
+            if (s.marker != 0xC0 && s.marker != 0xC2) continue;
+            jpeg[s.start + 3] = std::uint8_t(c.height >> 8);
+            jpeg[s.start + 4] = std::uint8_t(c.height);
+            jpeg[s.start + 5] = std::uint8_t(c.width >> 8);
+            jpeg[s.start + 6] = std::uint8_t(c.width);
+        }
+        Loaded got;
+        decode(jpeg, got);
+        EXPECT_EQ(got.image, nullptr);
+        EXPECT_EQ(got.status, status::kBadHeader) << c.width;
+    }
+}
+
 TEST(JpegDecode, TwoComponentsAreUnsupported) {
     LibraryJpeg spec;
     spec.components = 2;
