@@ -1,0 +1,215 @@
+// JPEG load and save around the library runs of JpegLibrary.cpp: the load frame, the encoder
+// settings, file and memory output, the quality search for a size limit, and the save itself.
+#include "codecs/jpeg/JpegCodec.h"
+
+#include <algorithm>
+
+namespace {
+
+std::uint32_t noExifAction(JpegCodec&, void*) { return 0; }
+bool scanOn() { return false; }
+
+void freeExifBlock(JpegCodec& codec) {
+    platform::heapFree(codec.exifBlock);
+    codec.exifBlock = nullptr;
+}
+
+// Room beyond the raw image and the EXIF block for the limit-mode buffer: JPEG headers and tables,
+// so that small images, whose JPEG is larger than their raw pixels, still fit.
+constexpr std::uint64_t kJpegOverhead = 65536;
+
+enum class Attempt { failed, fits, tooLarge, overflowed };
+
+// One encode into the memory destination, judged against the limit.
+Attempt encodeAttempt(JpegCodec& codec, std::uint32_t capacity, std::uint64_t limit, const std::uint8_t* pixels) {
+    codec.memoryCapacity = capacity;
+    codec.status = status::kFailure;
+    if (codec.qualityObserver) codec.qualityObserver(codec.observerContext, codec.quality);
+    if (!encodeJpeg(codec, pixels)) return codec.memoryOverflow ? Attempt::overflowed : Attempt::failed;
+    return codec.memoryCapacity > limit ? Attempt::tooLarge : Attempt::fits;
+}
+
+bool writeWholeFile(JpegCodec& codec, const WideString& path, const std::uint8_t* data, std::uint32_t size) {
+    codec.file = platform::openForReadWrite(path.c_str(), platform::Create::newAlways);
+    if (!platform::isValid(codec.file)) {
+        codec.file = platform::invalidFile();
+        codec.status = status::kCannotCreate;
+        return false;
+    }
+    bool ok = platform::writeFile(codec.file, data, size);
+    if (!platform::closeFile(codec.file)) ok = false;
+    codec.file = platform::invalidFile();
+    if (!ok) codec.status = status::kCannotCreate;
+    return ok;
+}
+
+}  // namespace
+
+JpegCodec::~JpegCodec() { freeExifBlock(*this); }
+
+// ---- decoding ----
+
+bool decodeJpeg(ImageSource& source) {
+    auto& codec = static_cast<JpegCodec&>(source);
+    codec.hasExif = false;
+    if (!decodeJpegPixels(codec)) return false;
+    ImageData* image = codec.result;
+    image->sourceBitDepth = image->header.biBitCount;
+    image->sourceFormat = 3;
+
+    // EXIF presence before the first SOS; its outcome never fails the decode.
+    const CodecStatus keep = codec.status;
+    codec.cursor = codec.begin;
+    codec.onExif = noExifAction;
+    codec.stopAfterExif = scanOn;
+    scanJpegMarkers(codec, nullptr);
+    codec.status = keep;
+    codec.tiffBase = nullptr;  // it pointed into the mapping
+    return true;
+}
+
+ImageData* loadJpeg(JpegCodec& codec, const WideString& path) {
+    codec.hasExif = false;
+    codec.exifSegmentLength = 0;
+    codec.tiffBase = nullptr;
+    codec.libraryMessage.clear();
+    return loadFramed(codec, path, decodeJpeg);
+}
+
+// ---- encoding ----
+
+void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t height, std::int32_t xPelsPerMeter,
+                          std::int32_t yPelsPerMeter, std::int32_t quality, std::int32_t subsampling, bool progressive) {
+    codec.width = std::max(width, 0);
+    codec.height = std::max(height, 0);
+    const std::uint64_t stride = (std::uint64_t(codec.width) * 3 + 3) & ~std::uint64_t{3};
+    codec.stride = std::uint64_t(codec.width) * 3 > 0xFFFFFFFFull ? 0 : static_cast<std::uint32_t>(stride);
+    codec.xPelsPerMeter = xPelsPerMeter;
+    codec.yPelsPerMeter = yPelsPerMeter;
+    codec.quality = static_cast<std::uint32_t>(quality) <= 100 ? quality : 75;
+    codec.lumaH = subsampling == 2 ? 1 : 2;
+    codec.lumaV = subsampling == 1 || subsampling == 2 ? 1 : 2;
+    codec.progressive = progressive;
+    codec.memoryMode = false;
+    codec.memoryBuffer = nullptr;
+    freeExifBlock(codec);
+    codec.hasExif = false;
+    codec.exifSegmentLength = 0;
+    codec.libraryMessage.clear();
+}
+
+bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* pixels) {
+    codec.status = status::kFailure;
+    codec.memoryCapacity = 0;
+    codec.memoryMode = false;
+    bool ok = false;
+    codec.file = platform::openForReadWrite(path.c_str(), platform::Create::newAlways);
+    if (!platform::isValid(codec.file)) {
+        codec.file = platform::invalidFile();
+        codec.status = status::kCannotCreate;
+    } else {
+        ok = encodeJpeg(codec, pixels);
+        // A file the system could not finish writing is not a written file.
+        if (!platform::closeFile(codec.file) && ok) {
+            ok = false;
+            codec.status = status::kCannotCreate;
+        }
+        codec.file = platform::invalidFile();
+    }
+    freeExifBlock(codec);
+    return ok;
+}
+
+bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size, std::uint64_t limit,
+                    const std::uint8_t* pixels) {
+    codec.status = status::kFailure;
+    codec.memoryMode = true;
+    codec.memoryBuffer = buffer;
+    const std::uint32_t capacity = size;
+    Attempt attempt = encodeAttempt(codec, capacity, limit, pixels);
+
+    // Halve the step each round: down while too large, up while fitting, until a fitting quality
+    // comes round a second time or quality 1 has been tried.
+    if ((attempt == Attempt::tooLarge || attempt == Attempt::overflowed) && codec.quality > 1) {
+        std::int32_t step = codec.quality / 2;
+        codec.quality -= step;
+        std::int32_t lastFit = 1;
+        do {
+            attempt = encodeAttempt(codec, capacity, limit, pixels);
+            if (attempt == Attempt::failed || codec.quality == 1) break;
+            if (step > 1) step /= 2;
+            if (attempt != Attempt::fits) {
+                codec.quality -= step;
+            } else {
+                if (lastFit == codec.quality) break;
+                lastFit = codec.quality;
+                codec.quality += step;
+            }
+        } while (codec.quality >= 1);
+    }
+    codec.memoryMode = false;
+    codec.memoryBuffer = nullptr;
+    freeExifBlock(codec);
+    if (attempt == Attempt::failed || attempt == Attempt::overflowed) return false;
+    size = codec.memoryCapacity;
+    return true;
+}
+
+bool saveJpegWithLimit(JpegCodec& codec, const WideString& path, std::int32_t limitKB, const std::uint8_t* pixels) {
+    const std::uint64_t capacity = std::uint64_t{codec.stride} * std::uint64_t(std::max(codec.height, 0)) +
+                                   std::uint64_t(std::max(codec.exifSegmentLength, 0)) + kJpegOverhead;
+    if (capacity > 0xFFFFFFFBull) {
+        codec.status = status::kCannotCreate;
+        return false;
+    }
+    std::uint32_t size = static_cast<std::uint32_t>(capacity);
+    std::uint8_t* buffer = allocPixels(size);
+    if (!buffer) {
+        codec.status = status::kNoMemory;
+        return false;
+    }
+    const std::uint64_t limit = std::uint64_t(std::max(limitKB, 0)) * 1024;
+    bool ok = encodeToMemory(codec, buffer, size, limit, pixels);
+    if (ok) ok = writeWholeFile(codec, path, buffer, size);
+    freePixels(buffer);
+    return ok;
+}
+
+bool saveJpeg(JpegCodec& codec, const WideString& path, const JpegSaveJob& job) {
+    const BITMAPINFOHEADER* header = job.header;
+    setEncoderParameters(codec, header ? header->biWidth : 0, header ? header->biHeight : 0,
+                         header ? header->biXPelsPerMeter : 0, header ? header->biYPelsPerMeter : 0, job.quality,
+                         job.subsampling, job.progressive);
+    codec.status = status::kFailure;
+    bool ok = false;
+    if (!header || header->biBitCount != 24 || !job.pixels) {
+        // The encoder takes 24-bit images only.
+        codec.status = status::kCannotConvert;
+    } else {
+        const bool refresh = job.sourceHadExif && job.keepExif && job.sourcePath && !job.sourcePath->empty();
+        if (refresh) copyExifFromSource(codec, *job.sourcePath);
+        ok = job.limitSize ? saveJpegWithLimit(codec, path, job.sizeLimitKiB, job.pixels)
+                           : encodeToFile(codec, path, job.pixels);
+        if (ok && refresh) {
+            const CodecStatus keep = codec.status;
+            refreshExifThumbnail(codec, path, *header, job.pixels, job.resample);
+            codec.status = keep;
+        }
+    }
+    freeExifBlock(codec);
+    discard(codec);
+    return ok;
+}
+
+JpegFailureDisplay jpegSaveFailure(const JpegCodec& codec) {
+    switch (codec.status) {
+    case status::kNoMemory:
+    case 50003:
+    case status::kBadFile:
+    case status::kCannotCreate:
+    case status::kCannotConvert:
+        return JpegFailureDisplay::statusMessage;
+    default:
+        return codec.libraryMessage.empty() ? JpegFailureDisplay::nothing : JpegFailureDisplay::libraryMessage;
+    }
+}

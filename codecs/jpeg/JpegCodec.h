@@ -1,0 +1,166 @@
+// JPEG reading and writing through libjpeg-turbo, and the carrying-over of a source file's EXIF
+// block into a written JPEG. One `JpegCodec` lives on the caller's stack for one load or one save.
+//
+// The library's error jump never leaves JpegLibrary.cpp: decodeJpegPixels and encodeJpeg are the
+// only functions that call into the library, and each returns a status instead of jumping.
+#pragma once
+
+#include <cstdint>
+
+#include "codecs/ImageSource.h"
+#include "util/WideString.h"
+
+struct JpegCodec;
+
+// EXIF byte-order readers: read at `cursor` and advance; 0 (cursor at `end`) when too few bytes remain.
+using ExifReader = std::uint32_t (*)(JpegCodec& codec);
+// Marker-scan hooks: called with the cursor at IFD0 of an EXIF segment and `end` at the segment's end.
+using ExifHook = std::uint32_t (*)(JpegCodec& codec, void* argument);
+using ExifStopRule = bool (*)();
+// The resampler of the imaging layer (filter 0 for thumbnails): a 24-bit bottom-up buffer from
+// allocPixels, or null.
+using ResampleFn = std::uint8_t* (*)(const std::uint8_t* pixels, std::int32_t width, std::int32_t height,
+                                     std::int32_t targetWidth, std::int32_t targetHeight, int filter,
+                                     const BITMAPINFOHEADER* header);
+// Told the quality of every encode that encodeToMemory makes (tests follow the quality search).
+using QualityObserver = void (*)(void* context, std::int32_t quality);
+
+struct JpegCodec : ImageSource {
+    std::int32_t bigEndian = 0;  // byte order of the EXIF data being read: 0 "II", 1 "MM"
+    ExifReader read16 = nullptr;
+    ExifReader read32 = nullptr;
+    bool progressive = false;
+    // Decoding: the file holds an EXIF APP1 segment. Saving: a block was copied and will be written.
+    bool hasExif = false;
+    std::int32_t exifSegmentLength = 0;  // the APP1 length field: counts itself and the payload
+    const std::uint8_t* tiffBase = nullptr;
+    WideString libraryMessage;  // the library's text of its last error
+    ExifHook onExif = nullptr;
+    ExifStopRule stopAfterExif = nullptr;
+    std::int32_t width = 0;  // encoder geometry, never negative
+    std::int32_t height = 0;
+    std::uint32_t stride = 0;          // width x 3 padded to 4; 0 when it does not fit in 32 bits
+    std::uint32_t memoryCapacity = 0;  // memory destination: capacity, after a run the bytes written
+    bool memoryMode = false;
+    std::int32_t quality = 75;
+    std::int32_t lumaH = 2;
+    std::int32_t lumaV = 2;
+    std::int32_t xPelsPerMeter = 0;
+    std::int32_t yPelsPerMeter = 0;
+    std::uint8_t* exifBlock = nullptr;  // APP1 payload from "Exif", exifSegmentLength - 2 bytes, app heap
+
+    // The memory destination's buffer, and whether the last encode stopped because it was full.
+    std::uint8_t* memoryBuffer = nullptr;
+    bool memoryOverflow = false;
+    QualityObserver qualityObserver = nullptr;
+    void* observerContext = nullptr;
+
+    JpegCodec() = default;
+    ~JpegCodec();
+};
+
+// ---- decoding ----
+
+// The decode step over the mapped range [begin, end); `source` must be a JpegCodec. Grey files give
+// 8-bit images with a grey palette, colour and CMYK files 24-bit blue-green-red.
+bool decodeJpeg(ImageSource& source);
+// The load frame with decodeJpeg. Afterwards `hasExif` tells whether the file carries EXIF, and a
+// failed load leaves the library's text in `libraryMessage` (not shown to the user).
+ImageData* loadJpeg(JpegCodec& codec, const WideString& path);
+// The library part of decodeJpeg: header, geometry, pixel buffer, rows, resolution (JpegLibrary.cpp).
+bool decodeJpegPixels(JpegCodec& codec);
+
+// ---- encoding (input: 24-bit bottom-up rows of `stride` bytes, blue-green-red) ----
+
+// Fills the encoder fields; quality above 100 (as unsigned) becomes 75; subsampling 1 is 2 x 1,
+// 2 is 1 x 1, anything else 2 x 2. Clears the EXIF state and the library message.
+void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t height, std::int32_t xPelsPerMeter,
+                          std::int32_t yPelsPerMeter, std::int32_t quality, std::int32_t subsampling, bool progressive);
+// The encoder core (JpegLibrary.cpp): to `file` in blocks of 1 MiB, or in memory mode into
+// `memoryBuffer` (capacity `memoryCapacity`, never written past; a full buffer ends the encode with
+// `memoryOverflow` set). A failed file write gives status 50005 and the library's message.
+bool encodeJpeg(JpegCodec& codec, const std::uint8_t* pixels);
+// Creates `path` and encodes into it; status 50005 when it cannot be created, written or closed.
+// Frees the EXIF block.
+bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* pixels);
+// Encodes into `buffer` (capacity in `size`); on success `size` is the byte count. A result above
+// `limit` starts the quality search; a result that does not fit the buffer counts as above the
+// limit, and fails when it is the last one. Frees the EXIF block.
+bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size, std::uint64_t limit,
+                    const std::uint8_t* pixels);
+// The highest quality whose file stays within limitKB x 1024 bytes (quality 1 when none does),
+// written to `path`; a failed or short write is 50005.
+bool saveJpegWithLimit(JpegCodec& codec, const WideString& path, std::int32_t limitKB, const std::uint8_t* pixels);
+
+// What one save needs besides the path: the current image, the encoder settings and, for EXIF, the
+// source file and the resampler for the thumbnail.
+struct JpegSaveJob {
+    const BITMAPINFOHEADER* header = nullptr;  // 24-bit, bottom-up
+    const std::uint8_t* pixels = nullptr;
+    std::int32_t quality = 75;      // jpegQuality
+    std::int32_t subsampling = 0;   // jpegSubsampling
+    bool progressive = false;       // jpegProgressive
+    bool keepExif = false;          // keepExif
+    bool limitSize = false;         // limitJpegSize
+    std::int32_t sizeLimitKiB = 100;  // jpegSizeLimitKiB
+    bool sourceHadExif = false;     // jpegHadExif of the document
+    const WideString* sourcePath = nullptr;  // the document's path
+    ResampleFn resample = nullptr;  // without it only images of at most 160 x 160 get a new thumbnail
+};
+// Writes the image as JPEG, copying and refreshing EXIF when asked. On failure the codec keeps
+// `status` and `libraryMessage` for jpegSaveFailure; the codec is discarded before returning.
+bool saveJpeg(JpegCodec& codec, const WideString& path, const JpegSaveJob& job);
+
+// How a failed save is shown: the message of `status` through the error box, or the library's own
+// text under the caption kJpegLibraryErrorCaption, or nothing.
+enum class JpegFailureDisplay { nothing, statusMessage, libraryMessage };
+JpegFailureDisplay jpegSaveFailure(const JpegCodec& codec);
+inline constexpr char16_t kJpegLibraryErrorCaption[] = u"JPEG Library Error";
+
+// ---- EXIF preservation ----
+
+// Walks the markers of [cursor, end) up to SOS or EOI, calling onExif at each EXIF APP1 segment.
+// Returns the last value onExif returned (0 when never called). A segment running past the end
+// stops the scan with status 50004.
+std::uint32_t scanJpegMarkers(JpegCodec& codec, void* hookArgument);
+// Hook: sets Orientation in IFD0 to 1 (in the codec's writable copy-on-write view).
+std::uint32_t resetOrientation(JpegCodec& codec, void* argument);
+// Hook: the thumbnail offset from IFD1 (0 when absent); the argument, a ThumbnailLengthField,
+// receives where the thumbnail length is stored.
+struct ThumbnailLengthField {
+    bool found = false;
+    std::uint32_t valueOffset = 0;  // relative to tiffBase
+    std::uint32_t length = 0;
+};
+std::uint32_t findThumbnail(JpegCodec& codec, void* argument);
+
+// Copies the EXIF APP1 payload of the JPEG at `sourcePath` into `exifBlock` with Orientation 1;
+// silent when the file cannot be mapped or carries no EXIF.
+void copyExifFromSource(JpegCodec& codec, const WideString& sourcePath);
+// The same over bytes in memory that the copy may alter (fuzzing, tests).
+void copyExifFromMemory(JpegCodec& codec, std::uint8_t* data, std::size_t size);
+// Sets PixelXDimension and PixelYDimension of the Exif IFD to LONG values; `tiff` is the block
+// behind its six "Exif" bytes, `tiffLength` its length.
+void patchExifDimensions(std::uint8_t* tiff, std::uint32_t tiffLength, std::uint32_t width, std::uint32_t height);
+
+// The place of the thumbnail in a copy of a written file's EXIF payload.
+struct ExifThumbnailSlot {
+    std::uint32_t thumbnailOffset = 0;    // from the block start ("Exif")
+    std::uint32_t lengthValueOffset = 0;  // from the block start
+    std::uint32_t room = 0;               // most thumbnail bytes the segment can take
+};
+// Over the codec's mapped output: copies the EXIF payload into `blockCopy` (65,533 bytes) and finds
+// the thumbnail slot. False when there is no EXIF thumbnail to refresh.
+bool locateExifThumbnail(JpegCodec& codec, std::uint8_t* blockCopy, ExifThumbnailSlot& slot);
+// Replaces the EXIF thumbnail of the written output by one of the image (at most 160 x 160).
+// Silent: on any failure the output stays as the encoder wrote it.
+void refreshExifThumbnail(JpegCodec& codec, const WideString& outputPath, const BITMAPINFOHEADER& image,
+                          const std::uint8_t* pixels, ResampleFn resample);
+// Finds the first APP1 segment of a JPEG in [data, data + size) if it is EXIF: its start (the
+// length field) and its length field value.
+bool findExifSegment(const std::uint8_t* data, std::size_t size, std::size_t& start, std::uint32_t& length);
+// Writes the output again with its EXIF segment replaced by `block` up to the end of the new
+// thumbnail, the new length stored at `lengthValuePosition`. The new file is written beside the
+// output and swapped in; on any failure the output is left as it was.
+bool rewriteExifSegment(const WideString& outputPath, std::uint8_t* block, const std::uint8_t* thumbnailPosition,
+                        std::uint32_t newThumbnailLength, std::uint8_t* lengthValuePosition, std::int32_t bigEndian);

@@ -1,0 +1,379 @@
+// The adapter to libjpeg-turbo: error, source and destination managers and the two library runs.
+// The library reports errors by calling error_exit, which must not return; ours long-jumps back
+// into the run that set the jump buffer. Nothing with a destructor lives in a frame that jump can
+// cross: the runs and callbacks below hold only plain data, and each run has one exit path that
+// destroys the library object and returns a status.
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+// jpeglib.h first: the message codes in jerror.h depend on the interface version it defines.
+// clang-format off
+#include <jpeglib.h>
+#include <jerror.h>
+// clang-format on
+
+#include "codecs/jpeg/JpegCodec.h"
+
+namespace {
+
+// ---- error manager ----
+
+struct ErrorManager {
+    jpeg_error_mgr pub;  // first, so the library's pointer is ours
+    std::jmp_buf jump;
+    WideString* message;
+};
+
+// Stores the library's text of the current error; returns before the jump so no frame with a live
+// string is crossed.
+void storeLibraryMessage(j_common_ptr cinfo, WideString* message) {
+    char text[JMSG_LENGTH_MAX] = {};
+    (*cinfo->err->format_message)(cinfo, text);
+    char16_t wide[JMSG_LENGTH_MAX];
+    std::uint32_t n = 0;
+    // The library's texts are ASCII.
+    while (n < JMSG_LENGTH_MAX - 1 && text[n]) {
+        wide[n] = static_cast<unsigned char>(text[n]);
+        ++n;
+    }
+    message->clear();
+    message->assign(wide, n);
+}
+
+[[noreturn]] void jpegErrorExit(j_common_ptr cinfo) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    storeLibraryMessage(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
+void setUpErrors(ErrorManager& err, j_common_ptr cinfo, JpegCodec& codec) {
+    // Warnings keep the standard output_message (standard error), so they never reach the user.
+    cinfo->err = jpeg_std_error(&err.pub);
+    err.pub.error_exit = jpegErrorExit;
+    err.message = &codec.libraryMessage;
+}
+
+// ---- source manager: the whole mapped file in one piece ----
+
+struct SourceManager {
+    jpeg_source_mgr pub;
+    JOCTET endOfImage[2];
+};
+
+void initSource(j_decompress_ptr) {}
+void termSource(j_decompress_ptr) {}
+
+// Reached only once the whole file is consumed: a truncated file ends with an inserted EOI, every
+// time it is asked, so the library finishes as if the file were complete (and fills missing rows).
+boolean fillInputBuffer(j_decompress_ptr cinfo) {
+    auto* src = reinterpret_cast<SourceManager*>(cinfo->src);
+    src->endOfImage[0] = 0xFF;
+    src->endOfImage[1] = JPEG_EOI;
+    src->pub.next_input_byte = src->endOfImage;
+    src->pub.bytes_in_buffer = 2;
+    return TRUE;
+}
+
+// Skips within the data; a skip past the end leaves the source empty, so the next read gets the EOI.
+void skipInputData(j_decompress_ptr cinfo, long count) {
+    if (count <= 0) return;
+    jpeg_source_mgr* src = cinfo->src;
+    const std::size_t n = static_cast<std::size_t>(count);
+    if (n >= src->bytes_in_buffer) {
+        src->next_input_byte += src->bytes_in_buffer;
+        src->bytes_in_buffer = 0;
+    } else {
+        src->next_input_byte += n;
+        src->bytes_in_buffer -= n;
+    }
+}
+
+// ---- destinations ----
+
+constexpr std::size_t kFileBlock = 1048576;
+
+struct FileDestination {
+    jpeg_destination_mgr pub;
+    platform::FileHandle file;
+    JOCTET* buffer;
+    bool writeFailed;
+};
+
+void initFileDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<FileDestination*>(cinfo->dest);
+    dest->buffer = static_cast<JOCTET*>(
+        (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kFileBlock));
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = kFileBlock;
+}
+
+// The buffer is full: write all of it, and stop the encode when the file does not take it whole.
+boolean emptyFileBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<FileDestination*>(cinfo->dest);
+    if (!platform::writeFile(dest->file, dest->buffer, kFileBlock)) {
+        dest->writeFailed = true;
+        ERREXIT(cinfo, JERR_FILE_WRITE);
+    }
+    dest->pub.next_output_byte = dest->buffer;
+    dest->pub.free_in_buffer = kFileBlock;
+    return TRUE;
+}
+
+// Writes what is pending, with the same check.
+void termFileDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<FileDestination*>(cinfo->dest);
+    const std::size_t pending = kFileBlock - dest->pub.free_in_buffer;
+    if (pending > 0 && !platform::writeFile(dest->file, dest->buffer, pending)) {
+        dest->writeFailed = true;
+        ERREXIT(cinfo, JERR_FILE_WRITE);
+    }
+}
+
+// The library writes a byte before it checks for room, so it must never be handed an empty
+// buffer, and it reports a full buffer before it knows whether more output follows. A small spill
+// area behind the caller's buffer tells the two apart: output that exactly fills the buffer
+// succeeds, output that reaches the spill area is too large. The caller's buffer is never written
+// past its capacity.
+struct MemoryDestination {
+    jpeg_destination_mgr pub;
+    JOCTET spill[16];
+    bool spilled;
+    bool overflowed;
+};
+
+void initMemoryDestination(j_compress_ptr) {}
+
+[[noreturn]] void memoryOverflow(j_compress_ptr cinfo) {
+    reinterpret_cast<MemoryDestination*>(cinfo->dest)->overflowed = true;
+    ERREXIT(cinfo, JERR_BUFFER_SIZE);
+    std::abort();  // error_exit never returns
+}
+
+void useSpill(MemoryDestination* dest) {
+    dest->spilled = true;
+    dest->pub.next_output_byte = dest->spill;
+    dest->pub.free_in_buffer = sizeof dest->spill;
+}
+
+boolean emptyMemoryBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+    if (dest->spilled) memoryOverflow(cinfo);
+    useSpill(dest);
+    return TRUE;
+}
+
+void termMemoryDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<MemoryDestination*>(cinfo->dest);
+    if (dest->spilled && dest->pub.free_in_buffer != sizeof dest->spill) memoryOverflow(cinfo);
+}
+
+// ---- decoding ----
+
+struct DecodeRun {
+    jpeg_decompress_struct cinfo;
+    ErrorManager err;
+    SourceManager src;
+};
+
+// Everything between creating and destroying the decompressor; may be left by the error jump.
+bool decodeSteps(j_decompress_ptr cinfo, JpegCodec& codec) {
+    jpeg_read_header(cinfo, TRUE);
+    // Colour rows in the buffer's blue-green-red order; grey and CMYK keep their defaults.
+    if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
+    // The output geometry is known from the header alone: refuse an image too large for the buffer
+    // before start_decompress allocates the library's own buffers for it (a progressive frame of
+    // 65,500 x 65,500 would ask for gigabytes of coefficients).
+    jpeg_calc_output_dimensions(cinfo);
+
+    const JDIMENSION width = cinfo->output_width;
+    const JDIMENSION height = cinfo->output_height;
+    const int components = cinfo->output_components;
+    if (width == 0 || height == 0 || (components != 1 && components != 3 && components != 4)) {
+        codec.status = status::kBadHeader;
+        return false;
+    }
+    const std::uint16_t bitCount = components == 1 ? 8 : 24;
+    const std::uint32_t stride = rowStride(width, bitCount);
+    const std::uint32_t bytes = imageBytes(width, height, bitCount);
+    if (bytes == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
+        codec.status = status::kBadHeader;
+        return false;
+    }
+    jpeg_start_decompress(cinfo);
+    if (cinfo->output_width != width || cinfo->output_height != height || cinfo->output_components != components) {
+        codec.status = status::kBadHeader;
+        return false;
+    }
+    ImageData* image = codec.result;
+    initHeader(image->header, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), bitCount, 0, 0);
+    // Owned by the record at once, so the load frame frees it whatever happens next.
+    image->pixels = allocPixels(bytes);
+    if (!image->pixels) {
+        codec.status = status::kNoMemory;
+        return false;
+    }
+    if (components == 1) {
+        for (int i = 0; i < 256; ++i) {
+            const auto level = static_cast<BYTE>(i);
+            image->palette[i] = RGBQUAD{level, level, level, 0};
+        }
+    }
+
+    // Picture row k goes to buffer row height - 1 - k: the buffer is bottom-up.
+    std::uint8_t* const lastRow = image->pixels + std::size_t{stride} * (height - 1);
+    if (components != 4) {
+        // Grey and blue-green-red rows land in the pixel buffer directly; padding stays zero.
+        while (cinfo->output_scanline < height) {
+            JSAMPROW row = lastRow - std::size_t{stride} * cinfo->output_scanline;
+            jpeg_read_scanlines(cinfo, &row, 1);
+        }
+    } else {
+        // Adobe-style CMYK as stored (255 = no ink): blue = y*k/255, green = m*k/255, red = c*k/255.
+        auto* product = static_cast<std::uint8_t*>(
+            (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, 256 * 256));
+        for (unsigned a = 0; a < 256; ++a)
+            for (unsigned b = 0; b < 256; ++b) product[a << 8 | b] = static_cast<std::uint8_t>(a * b / 255);
+        JSAMPARRAY sample = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
+                                                        width * 4, 1);
+        while (cinfo->output_scanline < height) {
+            std::uint8_t* out = lastRow - std::size_t{stride} * cinfo->output_scanline;
+            jpeg_read_scanlines(cinfo, sample, 1);
+            const JSAMPLE* in = sample[0];
+            for (JDIMENSION x = 0; x < width; ++x, in += 4, out += 3) {
+                const std::uint8_t* k = product + (std::size_t{in[3]});
+                out[0] = k[std::size_t{in[2]} << 8];
+                out[1] = k[std::size_t{in[1]} << 8];
+                out[2] = k[std::size_t{in[0]} << 8];
+            }
+        }
+    }
+    jpeg_finish_decompress(cinfo);
+
+    if (cinfo->density_unit == 1) {
+        image->header.biXPelsPerMeter = static_cast<LONG>(cinfo->X_density / 0.0254 + 0.5);
+        image->header.biYPelsPerMeter = static_cast<LONG>(cinfo->Y_density / 0.0254 + 0.5);
+    } else if (cinfo->density_unit == 2) {
+        image->header.biXPelsPerMeter = static_cast<LONG>(cinfo->X_density) * 100;
+        image->header.biYPelsPerMeter = static_cast<LONG>(cinfo->Y_density) * 100;
+    }
+    return true;
+}
+
+// ---- encoding ----
+
+// Dots per inch for the JFIF field, which holds 16 bits: a value beyond keeps its low 16 bits.
+UINT16 densityOf(std::int32_t pelsPerMeter) {
+    return static_cast<UINT16>(static_cast<std::int64_t>(pelsPerMeter * 0.0254 + 0.5) & 0xFFFF);
+}
+
+struct EncodeRun {
+    jpeg_compress_struct cinfo;
+    ErrorManager err;
+    FileDestination file;
+    MemoryDestination memory;
+};
+
+bool encodeSteps(EncodeRun& run, JpegCodec& codec, const std::uint8_t* pixels) {
+    j_compress_ptr cinfo = &run.cinfo;
+    if (codec.memoryMode) {
+        run.memory.pub.init_destination = initMemoryDestination;
+        run.memory.pub.empty_output_buffer = emptyMemoryBuffer;
+        run.memory.pub.term_destination = termMemoryDestination;
+        if (codec.memoryBuffer && codec.memoryCapacity > 0) {
+            run.memory.pub.next_output_byte = codec.memoryBuffer;
+            run.memory.pub.free_in_buffer = codec.memoryCapacity;
+        } else {
+            useSpill(&run.memory);
+        }
+        cinfo->dest = &run.memory.pub;
+    } else {
+        run.file.pub.init_destination = initFileDestination;
+        run.file.pub.empty_output_buffer = emptyFileBuffer;
+        run.file.pub.term_destination = termFileDestination;
+        run.file.file = codec.file;
+        cinfo->dest = &run.file.pub;
+    }
+
+    cinfo->image_width = static_cast<JDIMENSION>(codec.width);
+    cinfo->image_height = static_cast<JDIMENSION>(codec.height);
+    cinfo->input_components = 3;
+    cinfo->in_color_space = JCS_EXT_BGR;
+    jpeg_set_defaults(cinfo);
+    cinfo->optimize_coding = TRUE;
+    cinfo->comp_info[0].h_samp_factor = codec.lumaH;
+    cinfo->comp_info[0].v_samp_factor = codec.lumaV;
+    jpeg_set_quality(cinfo, codec.quality, TRUE);
+    if (codec.progressive) jpeg_simple_progression(cinfo);
+    if (codec.xPelsPerMeter != 0 && codec.yPelsPerMeter != 0) {
+        cinfo->density_unit = 1;
+        cinfo->X_density = densityOf(codec.xPelsPerMeter);
+        cinfo->Y_density = densityOf(codec.yPelsPerMeter);
+    }
+    const bool writeExif = codec.hasExif && codec.exifBlock && codec.exifSegmentLength >= 8;
+    // The EXIF APP1 segment must follow SOI directly.
+    if (writeExif) cinfo->write_JFIF_header = FALSE;
+    jpeg_start_compress(cinfo, TRUE);
+    if (writeExif) {
+#if JPEG_LIB_VERSION >= 70
+        const JDIMENSION jpegWidth = cinfo->jpeg_width, jpegHeight = cinfo->jpeg_height;
+#else
+        const JDIMENSION jpegWidth = cinfo->image_width, jpegHeight = cinfo->image_height;
+#endif
+        const auto length = static_cast<std::uint32_t>(codec.exifSegmentLength);
+        patchExifDimensions(codec.exifBlock + 6, length - 8, jpegWidth & 0xFFFF, jpegHeight & 0xFFFF);
+        jpeg_write_marker(cinfo, JPEG_APP0 + 1, codec.exifBlock, length - 2);
+    }
+    // The buffer's last row is the picture's top row.
+    const auto height = static_cast<JDIMENSION>(codec.height);
+    while (cinfo->next_scanline < height) {
+        auto row = const_cast<JSAMPROW>(pixels + std::size_t{codec.stride} * (height - 1 - cinfo->next_scanline));
+        jpeg_write_scanlines(cinfo, &row, 1);
+    }
+    jpeg_finish_compress(cinfo);
+    if (codec.memoryMode && !run.memory.spilled)
+        codec.memoryCapacity -= static_cast<std::uint32_t>(run.memory.pub.free_in_buffer);
+    return true;
+}
+
+}  // namespace
+
+bool decodeJpegPixels(JpegCodec& codec) {
+    DecodeRun run;
+    // Zeroed first, so destroying is safe even when creating fails.
+    std::memset(&run, 0, sizeof run);
+    setUpErrors(run.err, reinterpret_cast<j_common_ptr>(&run.cinfo), codec);
+    volatile bool ok = false;
+    if (setjmp(run.err.jump) == 0) {
+        jpeg_create_decompress(&run.cinfo);
+        run.src.pub.init_source = initSource;
+        run.src.pub.fill_input_buffer = fillInputBuffer;
+        run.src.pub.skip_input_data = skipInputData;
+        run.src.pub.resync_to_restart = jpeg_resync_to_restart;
+        run.src.pub.term_source = termSource;
+        run.src.pub.next_input_byte = codec.begin;
+        run.src.pub.bytes_in_buffer = static_cast<std::size_t>(codec.end - codec.begin);
+        run.cinfo.src = &run.src.pub;
+        ok = decodeSteps(&run.cinfo, codec);
+    }
+    jpeg_destroy(reinterpret_cast<j_common_ptr>(&run.cinfo));
+    return ok;
+}
+
+bool encodeJpeg(JpegCodec& codec, const std::uint8_t* pixels) {
+    EncodeRun run;
+    std::memset(&run, 0, sizeof run);
+    setUpErrors(run.err, reinterpret_cast<j_common_ptr>(&run.cinfo), codec);
+    codec.memoryOverflow = false;
+    volatile bool ok = false;
+    if (setjmp(run.err.jump) == 0) {
+        jpeg_create_compress(&run.cinfo);
+        ok = encodeSteps(run, codec, pixels);
+    }
+    jpeg_destroy(reinterpret_cast<j_common_ptr>(&run.cinfo));
+    if (run.file.writeFailed) codec.status = status::kCannotCreate;
+    if (run.memory.overflowed) codec.memoryOverflow = true;
+    return ok;
+}
