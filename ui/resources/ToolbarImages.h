@@ -45,36 +45,36 @@ constexpr std::uint32_t kToolbarMaskColour = 0xFF00FF;  // COLORREF of the trans
 
 // The strip image of a command; -1 when it has none.
 constexpr int toolbarImageOfCommand(std::uint16_t command) {
-    using namespace toolbar_image;
+    namespace ti = toolbar_image;
     switch (command) {
-    case 5020: return menu;
-    case 5000: return open;
-    case 5010: return fileList;
-    case 5100: return fitToWindow;
-    case 5110: return actualSize;
-    case 5200: return shading;
-    case 5700: return trim;
-    case 5701: return cancelTrim;
-    case 5702: return centreTrim;
-    case 5800: return resetPerspective;
-    case 5801: return cornerLeft;
-    case 5802: return cornerRight;
-    case 5803: return cornerUp;
-    case 5804: return cornerDown;
-    case 5300: return outputOptions;
-    case 5350: return sizePreset;
-    case 5410: return saveAs;
-    case 5415: return paste;
-    case 5230: return zoomIn;
-    case 5231: return zoomOut;
-    case 5120: return zoomToggle;
-    case 5400: return reload;
-    case 5420: return keys;
-    case 5430: return plugins;
-    case 5440: return display;
-    case 5450: return help;
-    case 5460: return about;
-    case 5608: return editPresets;
+    case 5020: return ti::menu;
+    case 5000: return ti::open;
+    case 5010: return ti::fileList;
+    case 5100: return ti::fitToWindow;
+    case 5110: return ti::actualSize;
+    case 5200: return ti::shading;
+    case 5700: return ti::trim;
+    case 5701: return ti::cancelTrim;
+    case 5702: return ti::centreTrim;
+    case 5800: return ti::resetPerspective;
+    case 5801: return ti::cornerLeft;
+    case 5802: return ti::cornerRight;
+    case 5803: return ti::cornerUp;
+    case 5804: return ti::cornerDown;
+    case 5300: return ti::outputOptions;
+    case 5350: return ti::sizePreset;
+    case 5410: return ti::saveAs;
+    case 5415: return ti::paste;
+    case 5230: return ti::zoomIn;
+    case 5231: return ti::zoomOut;
+    case 5120: return ti::zoomToggle;
+    case 5400: return ti::reload;
+    case 5420: return ti::keys;
+    case 5430: return ti::plugins;
+    case 5440: return ti::display;
+    case 5450: return ti::help;
+    case 5460: return ti::about;
+    case 5608: return ti::editPresets;
     default: return -1;
     }
 }

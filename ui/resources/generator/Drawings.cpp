@@ -57,12 +57,11 @@ void fileListImage(Canvas& c) {
 }
 
 void fitImage(Canvas& c) {
-    c.fill(subtract(rectShape(1, 2, 15, 14), rectShape(2, 3, 14, 13)), kSlate);
-    const float cx = 8, cy = 8;
-    for (Point corner : {Point{3.5f, 4.5f}, Point{12.5f, 4.5f}, Point{3.5f, 11.5f}, Point{12.5f, 11.5f}}) {
-        const float fx = cx + (corner.x - cx) * 0.25f, fy = cy + (corner.y - cy) * 0.25f;
-        c.fill(arrowShape(fx, fy, corner.x, corner.y, 3.2f, 2.0f, 1.2f), kBlue);
-    }
+    c.fill(subtract(rectShape(0, 1, 16, 15), rectShape(1, 2, 15, 14)), kSlate);
+    Shape arrow = segmentShape(4.5f, 11.5f, 11.5f, 4.5f, 1.8f);
+    arrow = unite(arrow, unite(rectShape(8, 3, 13, 5), rectShape(11, 3, 13, 8)));
+    arrow = unite(arrow, unite(rectShape(3, 11, 8, 13), rectShape(3, 8, 5, 13)));
+    c.fill(arrow, kBlue);
 }
 
 void actualSizeImage(Canvas& c) {
@@ -107,10 +106,9 @@ void resetPerspectiveImage(Canvas& c) {
 
 void cornerImage(Canvas& c, float degrees) {
     Shape arrow = arrowShape(9.5f, 8, 1, 8, 4.5f, 3.6f, 2.0f);
-    Shape handle = rectShape(10, 5.5f, 15, 10.5f);
     c.fill(rotateShape(arrow, 8, 8, degrees), kBlue);
-    c.fill(rotateShape(handle, 8, 8, degrees), kRed);
-    c.fill(rotateShape(rectShape(11, 6.5f, 14, 9.5f), 8, 8, degrees), kWhite);
+    c.fill(rotateShape(rectShape(10, 5, 15, 11), 8, 8, degrees), kRed);
+    c.fill(rotateShape(rectShape(11, 6, 14, 10), 8, 8, degrees), kWhite);
 }
 
 void gearImage(Canvas& c) {
@@ -345,37 +343,37 @@ bool drawCursor(int id, Canvas& c) {
 }
 
 void drawToolbarImage(int index, Canvas& c) {
-    using namespace toolbar_image;
+    namespace ti = toolbar_image;
     switch (index) {
-    case menu: menuImage(c); break;
-    case open: openImage(c); break;
-    case fileList: fileListImage(c); break;
-    case fitToWindow: fitImage(c); break;
-    case actualSize: actualSizeImage(c); break;
-    case shading: shadingImage(c); break;
-    case trim: trimImage(c); break;
-    case cancelTrim: cancelImage(c); break;
-    case centreTrim: centreTrimImage(c); break;
-    case resetPerspective: resetPerspectiveImage(c); break;
-    case cornerLeft: cornerImage(c, 0); break;
-    case cornerRight: cornerImage(c, 180); break;
-    case cornerUp: cornerImage(c, 90); break;
-    case cornerDown: cornerImage(c, 270); break;
-    case outputOptions: gearImage(c); break;
-    case sizePreset: sizePresetImage(c); break;
-    case saveAs: saveImage(c); break;
-    case paste: pasteImage(c); break;
-    case copy: copyImage(c); break;
-    case zoomIn: zoomInImage(c); break;
-    case zoomOut: zoomOutImage(c); break;
-    case zoomToggle: zoomToggleImage(c); break;
-    case reload: reloadImage(c); break;
-    case keys: keysImage(c); break;
-    case plugins: pluginsImage(c); break;
-    case display: displayImage(c); break;
-    case help: helpImage(c); break;
-    case about: aboutImage(c); break;
-    case editPresets: editPresetsImage(c); break;
+    case ti::menu: menuImage(c); break;
+    case ti::open: openImage(c); break;
+    case ti::fileList: fileListImage(c); break;
+    case ti::fitToWindow: fitImage(c); break;
+    case ti::actualSize: actualSizeImage(c); break;
+    case ti::shading: shadingImage(c); break;
+    case ti::trim: trimImage(c); break;
+    case ti::cancelTrim: cancelImage(c); break;
+    case ti::centreTrim: centreTrimImage(c); break;
+    case ti::resetPerspective: resetPerspectiveImage(c); break;
+    case ti::cornerLeft: cornerImage(c, 0); break;
+    case ti::cornerRight: cornerImage(c, 180); break;
+    case ti::cornerUp: cornerImage(c, 90); break;
+    case ti::cornerDown: cornerImage(c, 270); break;
+    case ti::outputOptions: gearImage(c); break;
+    case ti::sizePreset: sizePresetImage(c); break;
+    case ti::saveAs: saveImage(c); break;
+    case ti::paste: pasteImage(c); break;
+    case ti::copy: copyImage(c); break;
+    case ti::zoomIn: zoomInImage(c); break;
+    case ti::zoomOut: zoomOutImage(c); break;
+    case ti::zoomToggle: zoomToggleImage(c); break;
+    case ti::reload: reloadImage(c); break;
+    case ti::keys: keysImage(c); break;
+    case ti::plugins: pluginsImage(c); break;
+    case ti::display: displayImage(c); break;
+    case ti::help: helpImage(c); break;
+    case ti::about: aboutImage(c); break;
+    case ti::editPresets: editPresetsImage(c); break;
     default: break;
     }
 }
