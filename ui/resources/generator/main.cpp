@@ -23,7 +23,8 @@ void blit(Canvas& to, const Canvas& from, int atX, int atY, int factor = 1) {
     for (int y = 0; y < from.height() * factor; ++y)
         for (int x = 0; x < from.width() * factor; ++x) {
             const Colour p = from.pixel(x / factor, y / factor);
-            if (p.a > 0) to.setPixel(atX + x, atY + y, p);
+            const int tx = atX + x, ty = atY + y;
+            if (p.a > 0 && tx < to.width() && ty < to.height()) to.setPixel(tx, ty, p);
         }
 }
 
@@ -135,16 +136,18 @@ int main(int argc, char** argv) {
     {
         int w = 8;
         for (const Canvas& c : icons) w += c.width() + 8;
-        Canvas sheet(std::max(w, 8 + 16 * 8 + 8 + 32 * 4 + 8 + 48 * 2 + 8), 256 + 16 + 48 * 2 + 8);
+        // Top row: every size as it is; bottom row: 16 x 8, 32 x 3 and 48 x 2.
+        const int bottom = 8 + 256 + 8;
+        Canvas sheet(std::max(w, 8 + 128 + 8 + 96 + 8 + 96 + 8), bottom + 128 + 8);
         fillRect(sheet, 0, 0, sheet.width(), sheet.height(), rgb(0xFFFFFF));
         int x = 8;
         for (const Canvas& c : icons) {
             blit(sheet, c, x, 8);
             x += c.width() + 8;
         }
-        blit(sheet, icons[0], 8, 256 + 16, 8);
-        blit(sheet, icons[2], 8 + 128 + 8, 256 + 16, 3);
-        blit(sheet, icons[3], 8 + 128 + 8 + 96 + 8, 256 + 16, 2);
+        blit(sheet, icons[0], 8, bottom, 8);
+        blit(sheet, icons[2], 8 + 128 + 8, bottom, 3);
+        blit(sheet, icons[3], 8 + 128 + 8 + 96 + 8, bottom, 2);
         ok &= save(out + "/preview/icon.png", encodePng(sheet));
     }
     return ok ? 0 : 1;
