@@ -110,7 +110,7 @@ TEST_F(LanguageModuleTest, ListOffersSignedModulesAndTheCurrentOne) {
 // What each control of the templates must be.
 enum class Kind { label, edit, spin, check, radio, button, combo, ownerDrawCombo, listBox, listView };
 
-struct ControlSpec {
+struct ExpectedControl {
     std::uint32_t id;
     Kind kind;
 };
@@ -144,7 +144,7 @@ bool hasKind(const DialogItemInfo& item, Kind kind) {
     return false;
 }
 
-std::vector<ControlSpec> expectedControls(std::uint32_t dialog) {
+std::vector<ExpectedControl> expectedControls(std::uint32_t dialog) {
     using K = Kind;
     switch (dialog) {
     case 2000:
@@ -155,7 +155,7 @@ std::vector<ControlSpec> expectedControls(std::uint32_t dialog) {
                 {2085, K::button}, {2086, K::button}, {2088, K::edit}, {2091, K::check}, {2092, K::edit},
                 {2093, K::check}, {2094, K::edit},  {2095, K::check}, {IDCANCEL, K::button}};
     case 2100: {
-        std::vector<ControlSpec> rows;
+        std::vector<ExpectedControl> rows;
         for (std::uint32_t k = 0; k < 8; ++k)
             for (std::uint32_t base : {2120u, 2130u, 2140u}) rows.push_back({base + k, K::edit});
         rows.push_back({IDOK, K::button});
@@ -209,10 +209,10 @@ TEST_F(LanguageModuleTest, DialogTemplatesAreExtendedWithEveryControl) {
             EXPECT_TRUE(item.x >= 0 && item.y >= 0 && item.x + item.cx <= layout.cx && item.y + height <= layout.cy)
                 << item.id;
         }
-        for (const ControlSpec& spec : expectedControls(dialog)) {
-            auto it = std::find_if(items.begin(), items.end(), [&](const DialogItemInfo& i) { return i.id == spec.id; });
-            ASSERT_NE(it, items.end()) << "control " << spec.id << " missing";
-            EXPECT_TRUE(hasKind(*it, spec.kind)) << "control " << spec.id << " is of the wrong kind";
+        for (const ExpectedControl& expected : expectedControls(dialog)) {
+            auto it = std::find_if(items.begin(), items.end(), [&](const DialogItemInfo& i) { return i.id == expected.id; });
+            ASSERT_NE(it, items.end()) << "control " << expected.id << " missing";
+            EXPECT_TRUE(hasKind(*it, expected.kind)) << "control " << expected.id << " is of the wrong kind";
         }
         // Visible controls do not overlap; the two list boxes of the key dialog share a place, one
         // shown at a time, and spins size themselves to their fields.
