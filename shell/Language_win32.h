@@ -24,6 +24,7 @@ extern ErrorBoxWindows errorBoxWindows;
 // falling back to "English" and then "Japanese" when it does not load; `name` becomes the name that
 // loaded. Modules are mapped as resource files from the executable's folder, so no code of theirs
 // runs. False when none loads, or when the loaded one lacks the signature (no fallback then).
+// A module loaded before is not freed here: a language change frees it first.
 bool loadLanguage(WideString& name);
 // True when the module carries the signature resource.
 bool moduleHasSignature(HMODULE module);
