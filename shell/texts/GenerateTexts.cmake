@@ -1,5 +1,9 @@
-# Turns shell/texts/English.txt into a C++ table (EnglishTexts.cpp) at build time.
-# Usage: cmake -DIN=English.txt -DOUT=EnglishTexts.cpp -P GenerateTexts.cmake
+# Turns shell/texts/English.txt into a C++ table (EnglishTexts.cpp) or, with -DFORMAT=rc, into the
+# STRINGTABLE of the English language module, at build time.
+# Usage: cmake -DIN=English.txt -DOUT=EnglishTexts.cpp [-DFORMAT=cpp|rc] -P GenerateTexts.cmake
+if(NOT FORMAT)
+  set(FORMAT cpp)
+endif()
 file(STRINGS "${IN}" lines ENCODING UTF-8)
 set(body "")
 foreach(line IN LISTS lines)
@@ -11,11 +15,25 @@ foreach(line IN LISTS lines)
   endif()
   set(id "${CMAKE_MATCH_1}")
   set(text "${CMAKE_MATCH_2}")
+  # "\n" is the one escape of the table; every other backslash is a plain character.
   string(REPLACE "\\" "\\\\" text "${text}")
   string(REPLACE "\\\\n" "\\n" text "${text}")
-  string(REPLACE "\"" "\\\"" text "${text}")
-  string(APPEND body "    {${id}, u8\"${text}\"},\n")
+  if(FORMAT STREQUAL "rc")
+    if(id GREATER 65535)
+      message(FATAL_ERROR "text identifier ${id} does not fit a string table")
+    endif()
+    # Resource scripts double a quote inside a string.
+    string(REPLACE "\"" "\"\"" text "${text}")
+    string(APPEND body "    ${id}, \"${text}\"\n")
+  else()
+    string(REPLACE "\"" "\\\"" text "${text}")
+    string(APPEND body "    {${id}, u8\"${text}\"},\n")
+  endif()
 endforeach()
-file(WRITE "${OUT}.tmp" "// Generated from shell/texts/English.txt; do not edit.\n#include \"shell/texts/EnglishTexts.h\"\n\nconst EnglishText kEnglishTexts[] = {\n${body}};\nconst std::size_t kEnglishTextCount = sizeof kEnglishTexts / sizeof kEnglishTexts[0];\n")
+if(FORMAT STREQUAL "rc")
+  file(WRITE "${OUT}.tmp" "// Generated from shell/texts/English.txt; do not edit.\n#pragma code_page(65001)\n\nSTRINGTABLE\nBEGIN\n${body}END\n")
+else()
+  file(WRITE "${OUT}.tmp" "// Generated from shell/texts/English.txt; do not edit.\n#include \"shell/texts/EnglishTexts.h\"\n\nconst EnglishText kEnglishTexts[] = {\n${body}};\nconst std::size_t kEnglishTextCount = sizeof kEnglishTexts / sizeof kEnglishTexts[0];\n")
+endif()
 file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)
 file(REMOVE "${OUT}.tmp")
