@@ -1,0 +1,39 @@
+#include "document/BuiltInDecoders.h"
+
+#include "codecs/Bmp.h"
+#include "codecs/Tiff.h"
+
+namespace {
+
+using FramedLoad = ImageData* (*)(ImageSource& source, const WideString& path);
+
+ImageData* run(FramedLoad load, const WideString& path, DecodeOutcome& outcome) {
+    ImageSource source;
+    ImageData* image = load(source, path);
+    outcome.status = image ? 0 : source.status;
+    outcome.hasExif = false;
+    discard(source);
+    return image;
+}
+
+ImageData* bmp(const WideString& path, DecodeOutcome& outcome) { return run(loadBmp, path, outcome); }
+ImageData* tiff(const WideString& path, DecodeOutcome& outcome) { return run(loadTiff, path, outcome); }
+
+// Indexed by ImageFormat. A format without an entry goes to the plug-ins like an unrecognised file.
+// The PNG, JPEG and GIF decoders take their places here through wrappers like the ones above (the
+// JPEG one also reports its hasExif).
+constexpr BuiltInDecoder kDecoders[] = {
+    nullptr,  // 0 not recognised
+    bmp,      // 1 BMP
+    nullptr,  // 2 PNG
+    nullptr,  // 3 JPEG
+    tiff,     // 4 TIFF
+    nullptr,  // 5 GIF
+};
+
+}  // namespace
+
+BuiltInDecoder builtInDecoder(ImageFormat format) {
+    if (format < 0 || format >= static_cast<ImageFormat>(sizeof kDecoders / sizeof kDecoders[0])) return nullptr;
+    return kDecoders[format];
+}

@@ -1,0 +1,109 @@
+#include "document/Document.h"
+
+#include <cstring>
+
+#include "document/BuiltInDecoders.h"
+#include "document/FormatDetection.h"
+#include "imaging/Resample.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr std::uint32_t kMessageNoMemory = 30001;
+
+void showError(const DocumentHost& host, std::uint32_t id) {
+    if (host.showError) host.showError(id);
+}
+
+void setBusy(const DocumentHost& host, bool busy) {
+    if (host.setBusy) host.setBusy(busy);
+}
+
+}  // namespace
+
+Document::~Document() { releasePixels(*this); }
+
+void releasePixels(Document& document) {
+    freePixels(document.sourcePixels);
+    freePixels(document.shadedPixels);
+    freePixels(document.rectifiedPixels);
+    document.sourcePixels = document.shadedPixels = document.rectifiedPixels = nullptr;
+    document.displayPixels = nullptr;
+}
+
+bool InstallImage(Document& document, ImageData& image, const DocumentHost& host) {
+    freePixels(document.sourcePixels);
+    document.sourcePixels = image.pixels;
+    image.pixels = nullptr;
+    document.displayPixels = document.sourcePixels;
+    std::memcpy(&document.header, &image.header, sizeof document.header);
+    std::memcpy(document.palette, image.palette, sizeof document.palette);
+
+    const auto width = static_cast<std::uint32_t>(document.header.biWidth);
+    const auto height = static_cast<std::uint32_t>(document.header.biHeight);
+    bool normalised = document.header.biBitCount == 24;
+    if (!normalised && document.header.biBitCount == 8) {
+        std::uint8_t* expanded = ExpandIndexed(document.palette, document.sourcePixels, document.header.biWidth,
+                                               document.header.biHeight);
+        if (expanded) {
+            freePixels(document.sourcePixels);
+            document.sourcePixels = document.displayPixels = expanded;
+            initHeader(document.header, document.header.biWidth, document.header.biHeight, 24, 0, 0);
+            normalised = true;
+        }
+    }
+
+    freePixels(document.shadedPixels);
+    document.shadedPixels = nullptr;
+    if (normalised) {
+        const std::uint32_t bytes = imageBytes(width, height, 24);
+        document.shadedPixels = allocPixels(bytes);
+        if (document.shadedPixels) {
+            std::memcpy(document.shadedPixels, document.sourcePixels, bytes);
+            document.displayPixels = document.shadedPixels;
+        }
+    }
+    // Without memory the image stays shown (through its palette when 8-bit), but nothing can be
+    // trimmed or saved.
+    if (!document.shadedPixels) showError(host, kMessageNoMemory);
+    if (host.forgetCrosshair) host.forgetCrosshair();
+    return document.shadedPixels != nullptr;
+}
+
+bool LoadDocument(Document& document, const WideString* path, const DocumentHost& host, CodecStatus* why) {
+    setBusy(host, true);
+    // A reload reads the current path; a new path is copied first, since it becomes the document's
+    // path even when the load fails.
+    if (path && path != &document.path) document.path.assign(*path);
+    const WideString& target = document.path;
+
+    const ImageFormat format = DetectFormatByContent(target);
+    DecodeOutcome outcome;
+    outcome.status = format == format::kUnreadable ? status::kBadFile : status::kBadHeader;
+    ImageData* image = nullptr;
+    if (const BuiltInDecoder decode = builtInDecoder(format)) image = decode(target, outcome);
+    // Unrecognised, unreadable or refused by its decoder: the plug-ins may know better.
+    if (!image && host.loadWithPlugin && host.pluginFolder && !host.pluginFolder->empty() &&
+        platform::isDirectory(host.pluginFolder->c_str())) {
+        image = host.loadWithPlugin(*host.pluginFolder, target);
+        outcome.hasExif = false;
+    }
+
+    bool installed = false;
+    if (image) {
+        installed = InstallImage(document, *image, host);
+        document.jpegHadExif = image->sourceFormat == format::kJpeg && outcome.hasExif;
+        freeImageData(image);
+        document.loadFailed = false;
+        if (why) *why = installed ? 0 : status::kNoMemory;
+    } else {
+        freePixels(document.sourcePixels);
+        freePixels(document.shadedPixels);
+        document.sourcePixels = document.shadedPixels = document.displayPixels = nullptr;
+        document.jpegHadExif = false;
+        document.loadFailed = true;
+        if (why) *why = outcome.status;
+    }
+    setBusy(host, false);
+    return image != nullptr;
+}

@@ -1,0 +1,59 @@
+// The one current image: its header and palette (together a BITMAPINFO), the decoded pixels and the
+// copies the view and the trim work on, its path and flags. Every way of opening an image ends in
+// LoadDocument or InstallImage, which leave the image normalised to 24-bit blue-green-red.
+#pragma once
+
+#include <cstdint>
+
+#include "codecs/CodecStatus.h"
+#include "codecs/ImageData.h"
+#include "util/WideString.h"
+
+struct Document {
+    BITMAPINFOHEADER header{};
+    RGBQUAD palette[256]{};               // directly behind the header
+    std::uint8_t* sourcePixels = nullptr;     // owned; 24-bit after a successful installation
+    std::uint8_t* rectifiedPixels = nullptr;  // owned; the perspective copy during trim mode
+    std::uint8_t* shadedPixels = nullptr;     // owned; null when no image is usable
+    std::uint8_t* displayPixels = nullptr;    // not owned: the buffer the view paints
+    WideString path;                          // empty after a paste
+    bool loadFailed = false;
+    bool jpegHadExif = false;
+
+    Document() = default;
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
+    ~Document();
+
+    const BITMAPINFO* info() const { return reinterpret_cast<const BITMAPINFO*>(&header); }
+};
+static_assert(offsetof(Document, palette) == sizeof(BITMAPINFOHEADER), "header and palette form a BITMAPINFO");
+
+// What loading needs from the layers above it. Every member may be left empty.
+struct DocumentHost {
+    // The pluginFolder setting; plug-ins are asked only when it names an existing folder.
+    const WideString* pluginFolder = nullptr;
+    // The plug-in host's load; null finds no plug-in.
+    ImageData* (*loadWithPlugin)(const WideString& pluginFolder, const WideString& path) = nullptr;
+    // The error box, by message identifier (30001 when memory runs out while normalising).
+    void (*showError)(std::uint32_t messageId) = nullptr;
+    // The wait cursor around a load.
+    void (*setBusy)(bool busy) = nullptr;
+    // Forgets the crosshair position after a new image arrives.
+    void (*forgetCrosshair)() = nullptr;
+};
+
+// Loads `path` (or reloads document.path when null) and installs it. True when an image was decoded
+// and installed (shadedPixels stays null if memory ran out while normalising it); else the document
+// is emptied and marked loadFailed. The path is taken over either way. `why` receives 0 for a usable
+// image, 50001 for one that could not be normalised, else the decoder's status (50004 for a file
+// that cannot be opened, 50002 for one no decoder recognises).
+bool LoadDocument(Document& document, const WideString* path, const DocumentHost& host, CodecStatus* why = nullptr);
+
+// Makes a decoded image the document: takes its pixel buffer (the record keeps no pixels), expands
+// 8-bit images through their palette and makes the shaded copy. True when the document is usable
+// (shadedPixels set); on lack of memory message 30001 is shown and false returned.
+bool InstallImage(Document& document, ImageData& image, const DocumentHost& host);
+
+// Frees every pixel buffer of the document (at exit, or before a failed load's empty state).
+void releasePixels(Document& document);
