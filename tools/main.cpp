@@ -1,0 +1,76 @@
+// vantle-cli: dispatches to one command per file.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "tools/Cli.h"
+#include "shell/texts/EnglishTexts.h"
+
+namespace cli {
+namespace {
+
+const Command kCommands[] = {
+    {"decode", "IN OUT.bmp", "load IN as the program opens an image and write it as a 24-bit BMP", runDecode},
+};
+
+void printHelp(std::FILE* out) {
+    std::fprintf(out, "usage: vantle-cli COMMAND ARGUMENTS...\n       vantle-cli --help | --version\n\ncommands:\n");
+    for (const Command& c : kCommands) std::fprintf(out, "  %s %s\n      %s\n", c.name, c.usage, c.summary);
+}
+
+}  // namespace
+
+void reportError(const WideString& path, std::uint32_t code) {
+    std::fprintf(stderr, "%s: error %u: %s\n", path.toUtf8().c_str(), code, englishErrorMessage(code).c_str());
+}
+
+int usageError(const Command& command, const char* problem) {
+    std::fprintf(stderr, "vantle-cli %s: %s\nusage: vantle-cli %s %s\n", command.name, problem, command.name,
+                 command.usage);
+    return kUsage;
+}
+
+int dispatch(const Arguments& args) {
+    if (args.empty()) {
+        printHelp(stderr);
+        return kUsage;
+    }
+    const std::string first = args[0].toUtf8();
+    if (first == "--help" || first == "-h") {
+        printHelp(stdout);
+        return kOk;
+    }
+    if (first == "--version") {
+        std::printf("vantle-cli %s\n", VANTLE_VERSION);
+        return kOk;
+    }
+    for (const Command& c : kCommands) {
+        if (first != c.name) continue;
+        const Arguments rest(args.begin() + 1, args.end());
+        for (const WideString& a : rest)
+            if (a.toUtf8() == "--help") {
+                std::printf("usage: vantle-cli %s %s\n  %s\n", c.name, c.usage, c.summary);
+                return kOk;
+            }
+        return c.run(c, rest);
+    }
+    std::fprintf(stderr, "vantle-cli: unknown command \"%s\"\n", first.c_str());
+    printHelp(stderr);
+    return kUsage;
+}
+
+}  // namespace cli
+
+#ifdef _WIN32
+int wmain(int argc, wchar_t** argv) {
+    cli::Arguments args;
+    for (int i = 1; i < argc; ++i) args.emplace_back(reinterpret_cast<const char16_t*>(argv[i]));
+    return cli::dispatch(args);
+}
+#else
+int main(int argc, char** argv) {
+    cli::Arguments args;
+    for (int i = 1; i < argc; ++i) args.push_back(WideString::fromUtf8(argv[i]));
+    return cli::dispatch(args);
+}
+#endif
