@@ -23,6 +23,9 @@ std::uint32_t imageBytes(std::uint32_t width, std::uint32_t height, std::uint32_
 
 std::uint8_t* allocPixels(std::uint32_t bytes) {
     if (bytes == 0) return nullptr;
+#ifdef VANTLE_FUZZ_PIXEL_LIMIT
+    if (bytes > VANTLE_FUZZ_PIXEL_LIMIT) return nullptr;
+#endif
     return static_cast<std::uint8_t*>(platform::pageAlloc(std::size_t{bytes} + 4));
 }
 
