@@ -1,0 +1,9 @@
+// The TIFF decoder on arbitrary bytes.
+#include "codecs/Tiff.h"
+#include "fuzz/FuzzHarness.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    ImageSource source;
+    checkDecodedImage(loadFramedMemory(source, data, size, decodeTiff));
+    return 0;
+}
