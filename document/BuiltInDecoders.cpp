@@ -1,6 +1,7 @@
 #include "document/BuiltInDecoders.h"
 
 #include "codecs/Bmp.h"
+#include "codecs/Gif.h"
 #include "codecs/Tiff.h"
 
 namespace {
@@ -18,17 +19,18 @@ ImageData* run(FramedLoad load, const WideString& path, DecodeOutcome& outcome) 
 
 ImageData* bmp(const WideString& path, DecodeOutcome& outcome) { return run(loadBmp, path, outcome); }
 ImageData* tiff(const WideString& path, DecodeOutcome& outcome) { return run(loadTiff, path, outcome); }
+ImageData* gif(const WideString& path, DecodeOutcome& outcome) { return run(loadGif, path, outcome); }
 
 // Indexed by ImageFormat. A format without an entry goes to the plug-ins like an unrecognised file.
-// The PNG, JPEG and GIF decoders take their places here through wrappers like the ones above (the
-// JPEG one also reports its hasExif).
+// The PNG and JPEG decoders take their places here through wrappers like the ones above (the JPEG
+// one also reports its hasExif).
 constexpr BuiltInDecoder kDecoders[] = {
     nullptr,  // 0 not recognised
     bmp,      // 1 BMP
     nullptr,  // 2 PNG
     nullptr,  // 3 JPEG
     tiff,     // 4 TIFF
-    nullptr,  // 5 GIF
+    gif,      // 5 GIF
 };
 
 }  // namespace

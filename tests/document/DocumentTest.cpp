@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codecs/Bmp.h"
+#include "codecs/Gif.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/Tiff.h"
 #include "support/TempDir.h"
@@ -110,6 +111,20 @@ TEST_F(DocumentLoad, TwentyFourBitImageKeepsItsHeader) {
     EXPECT_EQ(document.header.biBitCount, 24);
     EXPECT_EQ(document.header.biXPelsPerMeter, 2835);
     EXPECT_EQ(document.sourcePixels[0], 0x44);
+}
+
+TEST_F(DocumentLoad, GifIsInstalledAsTwentyFourBit) {
+    Bytes pixels(8 * 2, 0);
+    pixels[0] = 0x10, pixels[1] = 0x20, pixels[2] = 0x30;  // bottom left; the rest black
+    ImageSink sink;
+    setGeometry(sink.reducer, 2, 2, 24, 8);
+    Bytes file;
+    ASSERT_TRUE(saveGifToMemory(sink, file, nullptr, pixels.data(), false));
+    const WideString path = dir.write(u"picture.gif", file);
+    ASSERT_TRUE(LoadDocument(document, &path, host));
+    EXPECT_EQ(document.header.biBitCount, 24);
+    EXPECT_EQ(document.header.biXPelsPerMeter, 0);
+    EXPECT_EQ(std::memcmp(document.sourcePixels, pixels.data(), pixels.size()), 0);
 }
 
 TEST_F(DocumentLoad, FailuresEmptyTheDocumentButKeepThePath) {

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Decodes BMP and TIFF variants that ImageMagick writes with `vantle-cli decode` and compares the
+# Decodes BMP, TIFF and GIF variants that ImageMagick writes with `vantle-cli decode` and compares the
 # pixels with ImageMagick's own decode of the same file. Where our arithmetic is defined differently
 # (5- and 6-bit channels scaled down rather than rounded, 16-bit palette entries cut to their high
 # byte) a difference of one level is allowed. Files the decoders refuse must fail with the right code.
@@ -134,6 +134,10 @@ for variant in "lzw -compress lzw" "zip -compress zip" "packbits -compress RLE" 
   "$convert" rose: "$@" "$name.tif"
   refused "$name" 50002 "$name.tif"
 done
+
+# ---- GIF ----
+"$convert" rose: gif.gif && same gif 0 gif.gif
+"$convert" rose: -interlace GIF gif-interlaced.gif && same gif-interlaced 0 gif-interlaced.gif
 
 # ---- the command line itself ----
 "$cli" >/dev/null 2>&1; [ $? = 2 ] && echo "ok   no arguments" || fail "no arguments: not exit 2"
