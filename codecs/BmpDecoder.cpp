@@ -82,8 +82,8 @@ bool decodeIndexed(ImageSource& source, const BmpFile& f) {
     std::uint64_t entries = h.biClrUsed ? h.biClrUsed : defaultEntries;
     entries = std::min<std::uint64_t>(entries, defaultEntries);
     entries = std::min<std::uint64_t>(entries, availableBytes(f.size, tableOffset, entries * 4) / 4);
-    const std::uint8_t* table = source.begin + tableOffset;
     for (std::uint64_t i = 0; i < entries; ++i) {
+        const std::uint8_t* table = source.begin + tableOffset;
         image.palette[i].rgbBlue = table[4 * i];
         image.palette[i].rgbGreen = table[4 * i + 1];
         image.palette[i].rgbRed = table[4 * i + 2];
