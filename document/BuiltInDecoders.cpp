@@ -3,6 +3,7 @@
 #include "codecs/Bmp.h"
 #include "codecs/Gif.h"
 #include "codecs/Tiff.h"
+#include "codecs/jpeg/JpegCodec.h"
 
 namespace {
 
@@ -21,14 +22,23 @@ ImageData* bmp(const WideString& path, DecodeOutcome& outcome) { return run(load
 ImageData* tiff(const WideString& path, DecodeOutcome& outcome) { return run(loadTiff, path, outcome); }
 ImageData* gif(const WideString& path, DecodeOutcome& outcome) { return run(loadGif, path, outcome); }
 
+// The JPEG reader also tells whether the file carried EXIF, which a JPEG save carries over.
+ImageData* jpeg(const WideString& path, DecodeOutcome& outcome) {
+    JpegCodec codec;
+    ImageData* image = loadJpeg(codec, path);
+    outcome.status = image ? 0 : codec.status;
+    outcome.hasExif = image && codec.hasExif;
+    discard(codec);
+    return image;
+}
+
 // Indexed by ImageFormat. A format without an entry goes to the plug-ins like an unrecognised file.
-// The PNG and JPEG decoders take their places here through wrappers like the ones above (the JPEG
-// one also reports its hasExif).
+// The PNG decoder takes its place here through a wrapper like the ones above.
 constexpr BuiltInDecoder kDecoders[] = {
     nullptr,  // 0 not recognised
     bmp,      // 1 BMP
     nullptr,  // 2 PNG
-    nullptr,  // 3 JPEG
+    jpeg,     // 3 JPEG
     tiff,     // 4 TIFF
     gif,      // 5 GIF
 };

@@ -9,6 +9,7 @@
 #include "codecs/Gif.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/Tiff.h"
+#include "codecs/jpeg/JpegCodec.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -125,6 +126,30 @@ TEST_F(DocumentLoad, GifIsInstalledAsTwentyFourBit) {
     EXPECT_EQ(document.header.biBitCount, 24);
     EXPECT_EQ(document.header.biXPelsPerMeter, 0);
     EXPECT_EQ(std::memcmp(document.sourcePixels, pixels.data(), pixels.size()), 0);
+}
+
+TEST_F(DocumentLoad, JpegTellsWhetherItCarriedExif) {
+    Bytes pixels(24 * 8, 0x80);
+    JpegCodec codec;
+    setEncoderParameters(codec, 8, 8, 0, 0, 90, 0, false);
+    ASSERT_TRUE(encodeToFile(codec, dir.file(u"plain.jpg"), pixels.data()));
+    const WideString plain = dir.file(u"plain.jpg");
+    // The same file with an EXIF segment behind SOI: an empty little-endian IFD0.
+    Bytes file = readWholeFile(plain);
+    const Bytes app1 = {0xFF, 0xE1, 0, 22, 'E', 'x', 'i', 'f', 0, 0, 'I', 'I', 42, 0, 8, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+    file.insert(file.begin() + 2, app1.begin(), app1.end());
+    const WideString withExif = dir.write(u"exif.jpg", file);
+    const WideString bmp = eightBitBmp(u"after.bmp");
+
+    ASSERT_TRUE(LoadDocument(document, &withExif, host));
+    EXPECT_TRUE(document.jpegHadExif);
+    EXPECT_EQ(document.header.biBitCount, 24);
+    EXPECT_NEAR(document.sourcePixels[0], 0x80, 2);
+    ASSERT_TRUE(LoadDocument(document, &plain, host));
+    EXPECT_FALSE(document.jpegHadExif);
+    ASSERT_TRUE(LoadDocument(document, &withExif, host));
+    ASSERT_TRUE(LoadDocument(document, &bmp, host));  // another format forgets it
+    EXPECT_FALSE(document.jpegHadExif);
 }
 
 TEST_F(DocumentLoad, FailuresEmptyTheDocumentButKeepThePath) {

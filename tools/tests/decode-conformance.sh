@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Decodes BMP, TIFF and GIF variants that ImageMagick writes with `vantle-cli decode` and compares the
+# Decodes BMP, TIFF, GIF and JPEG variants that ImageMagick writes with `vantle-cli decode` and compares the
 # pixels with ImageMagick's own decode of the same file. Where our arithmetic is defined differently
 # (5- and 6-bit channels scaled down rather than rounded, 16-bit palette entries cut to their high
 # byte) a difference of one level is allowed. Files the decoders refuse must fail with the right code.
@@ -138,6 +138,11 @@ done
 # ---- GIF ----
 "$convert" rose: gif.gif && same gif 0 gif.gif
 "$convert" rose: -interlace GIF gif-interlaced.gif && same gif-interlaced 0 gif-interlaced.gif
+
+# ---- JPEG (the same library decodes on both sides) ----
+"$convert" rose: -quality 90 colour.jpg && same jpeg-colour 0 colour.jpg
+"$convert" rose: -colorspace gray -quality 90 grey.jpg && same jpeg-grey 0 grey.jpg
+"$convert" rose: -interlace JPEG progressive.jpg && same jpeg-progressive 0 progressive.jpg
 
 # ---- the command line itself ----
 "$cli" >/dev/null 2>&1; [ $? = 2 ] && echo "ok   no arguments" || fail "no arguments: not exit 2"
