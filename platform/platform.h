@@ -89,4 +89,9 @@ struct DirectoryEntry {
 // Calls `visit` for every entry of `folder` except "." and "..". False when the folder cannot be read.
 bool listDirectory(const char16_t* folder, const std::function<void(const DirectoryEntry&)>& visit);
 
+// Tells the shell that a file or folder appeared, so open folder windows show it at once
+// (SHChangeNotify on Windows; nothing to do elsewhere).
+void announceNewFile(const char16_t* path);
+void announceNewFolder(const char16_t* path);
+
 }  // namespace platform

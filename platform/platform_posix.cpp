@@ -270,4 +270,8 @@ bool listDirectory(const char16_t* folder, const std::function<void(const Direct
     return true;
 }
 
+// No shell to tell: file managers watch the folders themselves.
+void announceNewFile(const char16_t*) {}
+void announceNewFolder(const char16_t*) {}
+
 }  // namespace platform

@@ -213,4 +213,12 @@ bool listDirectory(const char16_t* folder, const std::function<void(const Direct
     return true;
 }
 
+void announceNewFile(const char16_t* path) {
+    SHChangeNotify(SHCNE_CREATE, SHCNF_PATHW | SHCNF_FLUSH | SHCNF_FLUSHNOWAIT, path, nullptr);
+}
+
+void announceNewFolder(const char16_t* path) {
+    SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW | SHCNF_FLUSH | SHCNF_FLUSHNOWAIT, path, nullptr);
+}
+
 }  // namespace platform

@@ -28,5 +28,8 @@ void reportError(const WideString& path, std::uint32_t code);
 int usageError(const Command& command, const char* problem);
 
 int runDecode(const Command& self, const Arguments& arguments);
+int runTrim(const Command& self, const Arguments& arguments);
+int runSettings(const Command& self, const Arguments& arguments);
+int runSample(const Command& self, const Arguments& arguments);
 
 }  // namespace cli

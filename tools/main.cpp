@@ -11,6 +11,21 @@ namespace {
 
 const Command kCommands[] = {
     {"decode", "IN OUT.bmp", "load IN as the program opens an image and write it as a 24-bit BMP", runDecode},
+    {"trim", "[options] IN...",
+     "trim each input as Execute does and save it under its automatic name in the output folder\n"
+     "      (or exactly to -o PATH). The rectangle is the largest centred one at the output ratio unless\n"
+     "      given. Defaults are the built-in settings, or those of --settings FILE; flags override them.\n"
+     "        --rect L,T,R,B        image pixels, inclusive; the width counts, the height follows the ratio\n"
+     "        --quad x,y,x,y,x,y,x,y  perspective corners: top-left, top-right, bottom-left, bottom-right\n"
+     "        --size WxH  --preset N (1-8)  --filter 0..3  --sharpen  --levels\n"
+     "        --format bmp|png|jpeg|tiff|gif  --quality 1..100  --subsampling 0..2  --progressive\n"
+     "        --keep-exif  --limit-kib N  --interlaced\n"
+     "        --out-folder DIR (used when it exists)  --subfolder NAME  --prefix TEXT  --suffix TEXT\n"
+     "        --append-size  --settings FILE  -o PATH (one input; overwrites)",
+     runTrim},
+    {"settings", "FILE [--set NAME=VALUE]... [--write]",
+     "print every field of a settings file (index name value); --set changes fields, --write saves them", runSettings},
+    {"sample", "OUT.jpg", "draw a 1600 x 1200 synthetic photograph and write it as JPEG", runSample},
 };
 
 void printHelp(std::FILE* out) {

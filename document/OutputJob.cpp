@@ -1,0 +1,321 @@
+#include "document/OutputJob.h"
+
+#include <cstring>
+
+#include "codecs/Bmp.h"
+#include "codecs/Gif.h"
+#include "codecs/Tiff.h"
+#include "codecs/jpeg/JpegCodec.h"
+#include "imaging/OutputFilters.h"
+#include "imaging/Resample.h"
+#include "platform/platform.h"
+#include "util/files.h"
+
+namespace {
+
+constexpr char16_t kSep = platform::kPathSeparator;
+
+// The intermediate image of the pipeline: pixels either borrowed (the document's source or the
+// rectified copy) or owned (freed as soon as the next step has its result).
+struct Stage {
+    const std::uint8_t* pixels = nullptr;
+    std::uint8_t* owned = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+
+    void replace(std::uint8_t* next, std::int32_t w, std::int32_t h) {
+        freePixels(owned);
+        owned = next;
+        pixels = next;
+        width = w;
+        height = h;
+    }
+};
+
+std::uint8_t* cropPixels(const Stage& in, const TrimRect& r) {
+    const std::int32_t w = r.right - r.left + 1, h = r.bottom - r.top + 1;
+    if (w <= 0 || h <= 0 || r.left < 0 || r.top < 0 || r.right >= in.width || r.bottom >= in.height) return nullptr;
+    const std::uint32_t bytes = imageBytes(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 24);
+    std::uint8_t* out = bytes ? allocPixels(bytes) : nullptr;
+    if (!out) return nullptr;
+    const std::size_t inStride = rowStride(static_cast<std::uint32_t>(in.width), 24);
+    const std::size_t outStride = rowStride(static_cast<std::uint32_t>(w), 24);
+    // Bottom-up rows: the crop's first stored row is image row `bottom` counted from the top.
+    const std::size_t firstRow = static_cast<std::size_t>(in.height - r.bottom - 1);
+    for (std::int32_t y = 0; y < h; ++y)
+        std::memcpy(out + outStride * static_cast<std::size_t>(y),
+                    in.pixels + inStride * (firstRow + static_cast<std::size_t>(y)) + std::size_t(r.left) * 3,
+                    std::size_t(w) * 3);
+    return out;
+}
+
+// Text of `path` before its last separator; empty when it has none.
+WideString folderOf(const WideString& path) {
+    WideString folder;
+    const std::u16string_view v = path.view();
+    const std::size_t at = v.rfind(kSep);
+    if (at != std::u16string_view::npos) folder.assign(v.data(), static_cast<std::uint32_t>(at));
+    return folder;
+}
+
+WideString joinSubfolder(const WideString& base, const WideString& name) {
+    WideString out(base);
+    if (name.empty()) return out;
+    if (!base.empty() && base.view().back() != kSep) out.append(&kSep, 1);
+    out.append(name);
+    return out;
+}
+
+void setFailure(OutputFailure& failure, std::uint32_t id) {
+    failure.messageId = id;
+    failure.libraryMessage.clear();
+}
+
+}  // namespace
+
+const char16_t* outputExtension(std::int32_t outputFormat) {
+    switch (outputFormat) {
+    case output::kBmp: return u".bmp";
+    case output::kPng: return u".png";
+    case output::kJpeg: return u".jpg";
+    case output::kTiff: return u".tif";
+    case output::kGif: return u".gif";
+    default: return u"";
+    }
+}
+
+ImageData* RunOutputSteps(TrimEditor& editor, const Document& document, const OutputOptions& options,
+                          const OutputSteps& steps, OutputFailure& failure) {
+    setFailure(failure, 0);
+    Stage stage;
+    stage.pixels = document.sourcePixels;
+    stage.width = document.header.biWidth;
+    stage.height = document.header.biHeight;
+    if (!stage.pixels || stage.width <= 0 || stage.height <= 0) {
+        setFailure(failure, kMessageOutOfMemory);
+        return nullptr;
+    }
+    bool ok = true;
+    // The warp writes only what the crop keeps; the rectified copy stays the editor's to free.
+    if (steps.perspective && RenderPerspectiveForOutput(editor, steps.crop ? &editor.trimRect : nullptr))
+        stage.pixels = editor.rectifiedPixels;
+    if (steps.crop) {
+        std::uint8_t* cropped = cropPixels(stage, editor.trimRect);
+        ok = cropped != nullptr;
+        if (ok)
+            stage.replace(cropped, editor.trimRect.right - editor.trimRect.left + 1,
+                          editor.trimRect.bottom - editor.trimRect.top + 1);
+    }
+    if (ok && steps.resize) {
+        BITMAPINFOHEADER header{};
+        initHeader(header, stage.width, stage.height, 24, document.header.biXPelsPerMeter,
+                   document.header.biYPelsPerMeter);
+        std::uint8_t* resized = Resample(stage.pixels, stage.width, stage.height, options.trimWidth,
+                                         options.trimHeight, options.resizeMethod, &header);
+        ok = resized != nullptr;
+        if (ok) stage.replace(resized, options.trimWidth, options.trimHeight);
+    }
+    if (ok && steps.sharpen) {
+        std::uint8_t* sharp = sharpenImage(stage.pixels, stage.width, stage.height);
+        ok = sharp != nullptr;
+        if (ok) stage.replace(sharp, stage.width, stage.height);
+    }
+    if (ok && options.autoLevelsFilter) {
+        std::uint8_t* levelled = autoLevels(stage.pixels, stage.width, stage.height);
+        ok = levelled != nullptr;
+        if (ok) stage.replace(levelled, stage.width, stage.height);
+    }
+    // A warp alone leaves its result in the rectified copy, which goes away with trim mode.
+    if (ok && !stage.owned) {
+        const std::uint32_t bytes =
+            imageBytes(static_cast<std::uint32_t>(stage.width), static_cast<std::uint32_t>(stage.height), 24);
+        std::uint8_t* copy = bytes ? allocPixels(bytes) : nullptr;
+        ok = copy != nullptr;
+        if (ok) {
+            std::memcpy(copy, stage.pixels, bytes);
+            stage.replace(copy, stage.width, stage.height);
+        }
+    }
+    ImageData* image = ok ? allocImageData() : nullptr;
+    if (!image) {
+        freePixels(stage.owned);
+        setFailure(failure, kMessageOutOfMemory);
+        return nullptr;
+    }
+    initHeader(image->header, stage.width, stage.height, 24, 0, 0);
+    image->header.biXPelsPerMeter = document.header.biXPelsPerMeter;
+    image->header.biYPelsPerMeter = document.header.biYPelsPerMeter;
+    image->pixels = stage.owned;
+    return image;
+}
+
+ImageData* BuildOutputImage(TrimEditor& editor, const Document& document, const OutputOptions& options,
+                            OutputFailure& failure, OutputSteps* planned) {
+    setFailure(failure, 0);
+    OutputSteps steps;
+    if (!Execute(editor, steps)) return nullptr;
+    if (planned) *planned = steps;
+    ImageData* image = steps.any() ? RunOutputSteps(editor, document, options, steps, failure) : nullptr;
+    EndTrim(editor);
+    return image;
+}
+
+bool ResolveOutputFolder(const Document& document, const OutputOptions& options, bool forJob, WideString& folder,
+                         OutputFailure& failure) {
+    setFailure(failure, 0);
+    WideString base;
+    if (!options.outputFolder.empty() && platform::isDirectory(options.outputFolder.c_str()))
+        base = options.outputFolder;
+    else
+        base = folderOf(document.path);
+
+    if (!forJob && base.empty()) {
+        folder = options.currentFolder;
+        return true;
+    }
+    folder = joinSubfolder(base, options.outputSubfolder);
+    if (forJob && options.createOutputFolder) {
+        if (platform::isDirectory(folder.c_str())) return true;
+        if (!platform::createDirectory(folder.c_str())) {
+            setFailure(failure, kMessageCreateFolder);
+            return false;
+        }
+        platform::announceNewFolder(folder.c_str());
+        return true;
+    }
+    if (!options.outputSubfolder.empty() && !base.empty() && !platform::isDirectory(folder.c_str())) folder = base;
+    return true;
+}
+
+WideString BuildAutomaticName(const Document& document, const OutputOptions& options, const WideString& folder) {
+    WideString name(folder);
+    name.append(&kSep, 1);
+    if (options.usePrefix) name.append(options.namePrefix);
+    if (document.path.empty()) {
+        name.append(u"clip");
+    } else {
+        std::u16string_view file = document.path.view();
+        const std::size_t sep = file.rfind(kSep);
+        if (sep != std::u16string_view::npos) file.remove_prefix(sep + 1);
+        const std::size_t dot = file.rfind(u'.');
+        if (dot != std::u16string_view::npos) file = file.substr(0, dot);
+        name.append(file.data(), static_cast<std::uint32_t>(file.size()));
+    }
+    if (options.useSuffix) name.append(options.nameSuffix);
+    if (options.appendSize) {
+        name.appendInt(options.trimWidth);
+        name.append(u"x");
+        name.appendInt(options.trimHeight);
+    }
+    name.append(outputExtension(options.outputFormat));
+    return name;
+}
+
+bool WriteOutputFile(const Document& document, const OutputOptions& options, const WideString& path,
+                     OutputFailure& failure) {
+    setFailure(failure, 0);
+    const BITMAPINFOHEADER& h = document.header;
+    const std::uint32_t width = h.biWidth > 0 ? static_cast<std::uint32_t>(h.biWidth) : 0;
+    const std::uint32_t height = h.biHeight > 0 ? static_cast<std::uint32_t>(h.biHeight) : 0;
+    const std::int32_t format = options.outputFormat;
+
+    if (format == output::kJpeg) {
+        JpegCodec codec;
+        JpegSaveJob job;
+        job.header = &document.header;
+        job.pixels = document.sourcePixels;
+        job.quality = options.jpegQuality;
+        job.subsampling = options.jpegSubsampling;
+        job.progressive = options.jpegProgressive;
+        job.keepExif = options.keepExif;
+        job.limitSize = options.limitJpegSize;
+        job.sizeLimitKiB = options.jpegSizeLimitKiB;
+        job.sourceHadExif = document.jpegHadExif;
+        job.sourcePath = &document.path;
+        job.resample = Resample;
+        if (saveJpeg(codec, path, job)) return true;
+        if (jpegSaveFailure(codec) == JpegFailureDisplay::libraryMessage) {
+            failure.messageId = 0;
+            failure.libraryMessage = codec.libraryMessage;
+        } else {
+            // A failure the program would not show is still a failure: the file is not placed.
+            failure.messageId = codec.status > status::kFailure ? codec.status : status::kCannotCreate;
+        }
+        return false;
+    }
+
+    ImageSink sink;
+    sink.xResolution = h.biXPelsPerMeter;
+    sink.yResolution = h.biYPelsPerMeter;
+    bool saved = false;
+    switch (format) {
+    case output::kBmp:
+        setGeometry(sink.reducer, width, height, 24, 24);
+        saved = saveBmp(sink, path, document.palette, document.sourcePixels);
+        break;
+    case output::kTiff:
+        setGeometry(sink.reducer, width, height, 24, 24);
+        saved = saveTiff(sink, path, document.palette, document.sourcePixels);
+        break;
+    case output::kGif:
+        setGeometry(sink.reducer, width, height, 24, 8);
+        saved = saveGif(sink, path, document.palette, document.sourcePixels, options.interlaced);
+        break;
+    case output::kPng:
+        // The PNG writer is not part of this build yet.
+        sink.status = status::kCannotCreate;
+        break;
+    default:
+        sink.status = status::kCannotCreate;
+        break;
+    }
+    const CodecStatus why = sink.status;
+    discard(sink);
+    if (!saved) failure.messageId = why > status::kFailure ? why : status::kCannotCreate;
+    return saved;
+}
+
+bool PlaceOutput(WideString& destination, const WideString& temporary, bool uniqueName, OutputFailure& failure) {
+    setFailure(failure, 0);
+    bool isNew = true;
+    if (uniqueName) {
+        // The extension: from the last "." after the last separator.
+        std::u16string_view v = destination.view();
+        const std::size_t sep = v.rfind(kSep);
+        const std::size_t dot = v.rfind(u'.');
+        WideString ext;
+        if (dot != std::u16string_view::npos && (sep == std::u16string_view::npos || dot > sep))
+            ext.assign(v.data() + dot, static_cast<std::uint32_t>(v.size() - dot));
+        if (!makeUniquePath(destination, ext.c_str())) {
+            setFailure(failure, kMessagePlaceOutput);
+            return false;
+        }
+    } else {
+        isNew = !platform::pathExists(destination.c_str());
+    }
+    if (!platform::copyFile(temporary.c_str(), destination.c_str(), false)) {
+        setFailure(failure, kMessagePlaceOutput);
+        return false;
+    }
+    if (isNew) platform::announceNewFile(destination.c_str());
+    return true;
+}
+
+bool SaveImage(const Document& document, const OutputOptions& options, const WideString& path, bool uniqueName,
+               OutputFailure& failure, WideString* placedPath) {
+    setFailure(failure, 0);
+    WideString temporary;
+    if (!makeTempFile(temporary)) {
+        setFailure(failure, kMessageTempFile);
+        return false;
+    }
+    bool placed = false;
+    if (options.outputFormat >= output::kBmp && options.outputFormat <= output::kGif &&
+        WriteOutputFile(document, options, temporary, failure)) {
+        WideString destination(path);
+        placed = PlaceOutput(destination, temporary, uniqueName, failure);
+        if (placed && placedPath) *placedPath = std::move(destination);
+    }
+    platform::deleteFile(temporary.c_str());
+    return placed;
+}
