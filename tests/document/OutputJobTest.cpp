@@ -1,0 +1,382 @@
+#include "document/OutputJob.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "../trim/FakeTrimView.h"
+#include "codecs/ImageData.h"
+#include "imaging/OutputFilters.h"
+#include "imaging/Resample.h"
+#include "platform/platform.h"
+#include "support/TempDir.h"
+#include "trim/Perspective.h"
+
+namespace {
+
+const std::u16string kSep(1, platform::kPathSeparator);
+
+WideString join(const WideString& folder, const char16_t* name) {
+    WideString out(folder);
+    out.append(kSep.c_str());
+    out.append(name);
+    return out;
+}
+
+// Points the system's temporary folder somewhere else for one test.
+class TempFolderOverride {
+public:
+    explicit TempFolderOverride(const WideString& folder) { set(folder.toUtf8().c_str()); }
+    ~TempFolderOverride() { set(saved_.empty() ? nullptr : saved_.c_str()); }
+
+private:
+#ifdef _WIN32
+    static constexpr const char* kName = "TMP";
+    void set(const char* value) {
+        SetEnvironmentVariableA(kName, value);
+        SetEnvironmentVariableA("TEMP", value);
+    }
+#else
+    static constexpr const char* kName = "TMPDIR";
+    void set(const char* value) {
+        if (value)
+            setenv(kName, value, 1);
+        else
+            unsetenv(kName);
+    }
+#endif
+    std::string saved_ = std::getenv(kName) ? std::getenv(kName) : "";
+};
+
+std::vector<std::string> filesIn(const WideString& folder) {
+    std::vector<std::string> names;
+    platform::listDirectory(folder.c_str(), [&](const platform::DirectoryEntry& e) {
+        names.push_back(WideString(e.name).toUtf8());
+    });
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// A document holding a noisy image, and a trim editor over it at zoom 1.
+class OutputJobTest : public ::testing::Test {
+protected:
+    Document document;
+    ViewGeometry geometry;
+    TrimOptions trimOptions;
+    OutputOptions options;
+    FakeTrimView view;
+    TrimEditor editor;
+    TempDir dir;
+
+    void open(std::int32_t width, std::int32_t height, const char16_t* name = u"photo.jpg") {
+        releasePixels(document);
+        const std::uint32_t bytes = imageBytes(width, height, 24);
+        document.sourcePixels = allocPixels(bytes);
+        std::uint32_t seed = 7;
+        for (std::uint32_t i = 0; i < bytes; ++i)
+            document.sourcePixels[i] = static_cast<std::uint8_t>((seed = seed * 69069 + 1) >> 24);
+        initHeader(document.header, width, height, 24, 2835, 3780);
+        document.path = join(dir.path(), name);
+        geometry = ViewGeometry{};
+        geometry.clientW = width + 40;
+        geometry.clientH = height + 40;
+        FitNew(geometry, width, height, ViewMetrics{});
+        view.editor = &editor;
+        view.source = document.sourcePixels;
+        view.sourceBytes = bytes;
+        editor.view = &view;
+        editor.geometry = &geometry;
+        editor.options = &trimOptions;
+    }
+    void outputSize(std::int32_t w, std::int32_t h) {
+        trimOptions.trimWidth = options.trimWidth = w;
+        trimOptions.trimHeight = options.trimHeight = h;
+    }
+    // Settles the largest centred rectangle, then sets trimRect directly.
+    void settle(const TrimRect* rect = nullptr) {
+        ASSERT_TRUE(FitLargest(editor, {document.header.biWidth, document.header.biHeight, document.sourcePixels}));
+        if (rect) editor.trimRect = *rect;
+    }
+    // The crop of `pixels` (the document's size) to `r`, as bottom-up padded rows.
+    std::vector<std::uint8_t> crop(const std::uint8_t* pixels, const TrimRect& r) const {
+        const std::int32_t w = r.right - r.left + 1, h = r.bottom - r.top + 1;
+        const std::uint32_t inStride = rowStride(document.header.biWidth, 24), outStride = rowStride(w, 24);
+        std::vector<std::uint8_t> out(std::size_t(outStride) * h, 0);
+        for (std::int32_t y = 0; y < h; ++y)  // picture row r.top + y
+            std::memcpy(&out[std::size_t(outStride) * (h - 1 - y)],
+                        pixels + std::size_t(inStride) * (document.header.biHeight - 1 - r.top - y) + r.left * 3,
+                        std::size_t(w) * 3);
+        return out;
+    }
+    static std::vector<std::uint8_t> bytesOf(const ImageData& image) {
+        const std::uint32_t n = imageBytes(image.header.biWidth, image.header.biHeight, 24);
+        return {image.pixels, image.pixels + n};
+    }
+    // Makes a built image the document, as the program does before saving.
+    void install(ImageData* image) {
+        ASSERT_NE(image, nullptr);
+        ASSERT_TRUE(InstallImage(document, *image, DocumentHost{}));
+        freeImageData(image);
+    }
+    void SetUp() override {
+        open(64, 48);
+        options.outputSubfolder.assign(u"Output");
+    }
+};
+
+TEST_F(OutputJobTest, StepsFollowTheRectangleTheOutputSizeAndTheFilters) {
+    struct Case {
+        const char* what;
+        std::int32_t outW, outH;
+        TrimRect rect;  // left -1: the largest centred rectangle
+        bool sharpen, levels, moveCorner;
+        bool perspective, crop, resize, built;
+        std::int32_t resultW, resultH;
+    };
+    const Case cases[] = {
+        {"full image at output size: nothing", 64, 48, {-1}, false, false, false, false, false, false, false, 0, 0},
+        {"levels alone start nothing", 64, 48, {-1}, false, true, false, false, false, false, false, 0, 0},
+        {"sharpen alone", 64, 48, {-1}, true, false, false, false, false, false, true, 64, 48},
+        {"sharpen ignored for a 4-pixel output", 4, 3, {0, 0, 3, 2}, true, false, false, false, true, false, true, 4, 3},
+        {"trim at output size: crop only", 16, 12, {8, 4, 23, 15}, false, false, false, false, true, false, true, 16, 12},
+        {"full image resized", 32, 24, {-1}, false, false, false, false, false, true, true, 32, 24},
+        {"crop and resize", 20, 15, {0, 0, 39, 29}, false, true, false, false, true, true, true, 20, 15},
+        {"moved corner, whole image", 64, 48, {-1}, false, false, true, true, false, false, true, 64, 48},
+        {"moved corner with crop and resize", 8, 6, {10, 10, 41, 33}, false, false, true, true, true, true, true, 8, 6},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        outputSize(c.outW, c.outH);
+        trimOptions.sharpen = options.sharpen = c.sharpen;
+        options.autoLevelsFilter = c.levels;
+        settle(c.rect.left >= 0 ? &c.rect : nullptr);
+        if (c.moveCorner) editor.quad[kQuadTopLeft] = {5, 3};
+        OutputFailure failure;
+        OutputSteps steps;
+        ImageData* image = BuildOutputImage(editor, document, options, failure, &steps);
+        EXPECT_EQ(steps.perspective, c.perspective);
+        EXPECT_EQ(steps.crop, c.crop);
+        EXPECT_EQ(steps.resize, c.resize);
+        EXPECT_EQ(failure.messageId, 0u);
+        EXPECT_EQ(editor.trimMode, 0);  // trim mode ends whether or not an image came
+        EXPECT_TRUE(view.rectified.empty());
+        ASSERT_EQ(image != nullptr, c.built);
+        if (!image) continue;
+        EXPECT_EQ(image->header.biWidth, c.resultW);
+        EXPECT_EQ(image->header.biHeight, c.resultH);
+        EXPECT_EQ(image->header.biBitCount, 24);
+        EXPECT_EQ(image->header.biXPelsPerMeter, 2835);
+        EXPECT_EQ(image->header.biYPelsPerMeter, 3780);
+        freeImageData(image);
+    }
+}
+
+TEST_F(OutputJobTest, ACropAtTheOutputSizeKeepsThePixelsExactly) {
+    outputSize(16, 12);
+    const TrimRect r{8, 4, 23, 15};
+    settle(&r);
+    OutputFailure failure;
+    ImageData* image = BuildOutputImage(editor, document, options, failure);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(bytesOf(*image), crop(document.sourcePixels, r));
+    freeImageData(image);
+}
+
+TEST_F(OutputJobTest, ThePerspectiveStepRendersOnlyTheCropWithTheSameResult) {
+    outputSize(16, 12);
+    const TrimRect r{10, 10, 41, 33};
+    settle(&r);
+    editor.quad[kQuadTopLeft] = {6, 4};
+    editor.quad[kQuadBottomRight] = {60, 45};
+    std::vector<std::uint8_t> whole(imageBytes(64, 48, 24) + 4);
+    RenderFinal(SolvePerspective(editor.quad, 64, 48), document.sourcePixels, whole.data(), 64, 48);
+    std::vector<std::uint8_t> cropped = crop(whole.data(), r);
+    std::uint8_t* expected = Resample(cropped.data(), 32, 24, 16, 12, 0, nullptr);
+    ASSERT_NE(expected, nullptr);
+
+    OutputFailure failure;
+    ImageData* image = BuildOutputImage(editor, document, options, failure);
+    ASSERT_NE(image, nullptr);
+    EXPECT_EQ(bytesOf(*image), std::vector<std::uint8_t>(expected, expected + imageBytes(16, 12, 24)));
+    freePixels(expected);
+    freeImageData(image);
+}
+
+TEST_F(OutputJobTest, AutomaticNames) {
+    struct Case {
+        const char16_t* documentName;  // null: a pasted image without a path
+        bool prefix, suffix, size;
+        std::int32_t format;
+        const char16_t* expected;
+    };
+    const Case cases[] = {
+        {u"photo.jpg", false, false, true, output::kJpeg, u"photo400x300.jpg"},
+        {u"photo.jpg", true, true, false, output::kBmp, u"pre_photo_suf.bmp"},
+        {u"photo.jpg", false, false, false, output::kTiff, u"photo.tif"},
+        {u"my.holiday.png", false, true, true, output::kGif, u"my.holiday_suf400x300.gif"},
+        {u"noextension", false, false, false, output::kPng, u"noextension.png"},
+        {nullptr, false, false, false, output::kJpeg, u"clip.jpg"},
+        {nullptr, true, false, true, output::kBmp, u"pre_clip400x300.bmp"},
+    };
+    options.namePrefix.assign(u"pre_");
+    options.nameSuffix.assign(u"_suf");
+    const WideString folder = join(dir.path(), u"Output");
+    for (const Case& c : cases) {
+        if (c.documentName)
+            document.path = join(dir.path(), c.documentName);
+        else
+            document.path.clear();
+        options.usePrefix = c.prefix;
+        options.useSuffix = c.suffix;
+        options.appendSize = c.size;
+        options.outputFormat = c.format;
+        EXPECT_EQ(BuildAutomaticName(document, options, folder).toUtf8(), join(folder, c.expected).toUtf8());
+    }
+    // An empty prefix with usePrefix on adds nothing.
+    options.namePrefix.clear();
+    options.usePrefix = true;
+    options.useSuffix = options.appendSize = false;
+    options.outputFormat = output::kJpeg;
+    EXPECT_EQ(BuildAutomaticName(document, options, folder).toUtf8(), join(folder, u"clip.jpg").toUtf8());
+}
+
+TEST_F(OutputJobTest, TheOutputFolderIsCreatedBesideTheDocumentOrInTheChosenFolder) {
+    OutputFailure failure;
+    WideString folder;
+    // A missing output folder falls back to the document's folder.
+    options.outputFolder = join(dir.path(), u"missing");
+    ASSERT_TRUE(ResolveOutputFolder(document, options, true, folder, failure));
+    EXPECT_EQ(folder.toUtf8(), join(dir.path(), u"Output").toUtf8());
+    EXPECT_TRUE(platform::isDirectory(folder.c_str()));
+    EXPECT_FALSE(platform::pathExists(options.outputFolder.c_str()));
+
+    // An existing one is used; an empty subfolder name adds nothing.
+    options.outputFolder = join(dir.path(), u"Output");
+    options.outputSubfolder.clear();
+    ASSERT_TRUE(ResolveOutputFolder(document, options, true, folder, failure));
+    EXPECT_EQ(folder.toUtf8(), options.outputFolder.toUtf8());
+
+    // Save As of the current image: a missing subfolder is cut back to its parent; without any base
+    // the current folder is used.
+    options.outputFolder.clear();
+    options.outputSubfolder.assign(u"Later");
+    ASSERT_TRUE(ResolveOutputFolder(document, options, false, folder, failure));
+    EXPECT_EQ(folder.toUtf8(), dir.path().toUtf8());
+    EXPECT_FALSE(platform::pathExists(join(dir.path(), u"Later").c_str()));
+    document.path.clear();
+    options.currentFolder.assign(u"somewhere");
+    ASSERT_TRUE(ResolveOutputFolder(document, options, false, folder, failure));
+    EXPECT_EQ(folder.toUtf8(), "somewhere");
+}
+
+TEST_F(OutputJobTest, AFolderThatCannotBeCreatedStopsTheJobWith30005) {
+    // The subfolder name is taken by a file.
+    dir.write(u"Output", {1, 2, 3});
+    OutputFailure failure;
+    WideString folder;
+    EXPECT_FALSE(ResolveOutputFolder(document, options, true, folder, failure));
+    EXPECT_EQ(failure.messageId, kMessageCreateFolder);
+}
+
+TEST_F(OutputJobTest, SavingTwiceGivesAPlusOneNameAndAnExactPathIsOverwritten) {
+    options.outputFormat = output::kBmp;
+    options.trimWidth = 64;
+    const WideString name = join(dir.path(), u"photo.bmp");
+    OutputFailure failure;
+    WideString placed;
+    ASSERT_TRUE(SaveImage(document, options, name, true, failure, &placed));
+    EXPECT_EQ(placed.toUtf8(), name.toUtf8());
+    ASSERT_TRUE(SaveImage(document, options, name, true, failure, &placed));
+    EXPECT_EQ(placed.toUtf8(), join(dir.path(), u"photo+1.bmp").toUtf8());
+
+    dir.write(u"exact.bmp", {9});
+    const WideString exact = join(dir.path(), u"exact.bmp");
+    ASSERT_TRUE(SaveImage(document, options, exact, false, failure, &placed));
+    EXPECT_EQ(placed.toUtf8(), exact.toUtf8());
+    EXPECT_EQ(readWholeFile(exact), readWholeFile(name));
+}
+
+TEST_F(OutputJobTest, AFailedWriterPlacesNothingAndLeavesNoTemporaryFile) {
+    TempDir temp;
+    TempFolderOverride override(temp.path());
+    // Wider than any JPEG can be: the library refuses.
+    open(70000, 1);
+    options.outputFormat = output::kJpeg;
+    const WideString name = join(dir.path(), u"wide.jpg");
+    OutputFailure failure;
+    EXPECT_FALSE(SaveImage(document, options, name, false, failure));
+    EXPECT_TRUE(failure.messageId != 0 || !failure.libraryMessage.empty());
+    EXPECT_FALSE(platform::pathExists(name.c_str()));
+    EXPECT_TRUE(filesIn(temp.path()).empty());
+
+    // A format no writer handles: nothing placed either.
+    open(8, 8);
+    options.outputFormat = output::kClipboard;
+    EXPECT_FALSE(SaveImage(document, options, name, false, failure));
+    EXPECT_FALSE(platform::pathExists(name.c_str()));
+    EXPECT_TRUE(filesIn(temp.path()).empty());
+
+    // A successful save leaves no temporary file behind.
+    options.outputFormat = output::kBmp;
+    EXPECT_TRUE(SaveImage(document, options, name, false, failure));
+    EXPECT_TRUE(filesIn(temp.path()).empty());
+}
+
+TEST_F(OutputJobTest, TemporaryFileAndPlacementFailures) {
+    options.outputFormat = output::kBmp;
+    OutputFailure failure;
+    {
+        TempFolderOverride override(join(dir.path(), u"no-such-folder"));
+        EXPECT_FALSE(SaveImage(document, options, join(dir.path(), u"a.bmp"), false, failure));
+        EXPECT_EQ(failure.messageId, kMessageTempFile);
+    }
+    // The destination folder does not exist: the copy fails.
+    EXPECT_FALSE(SaveImage(document, options, join(join(dir.path(), u"gone"), u"a.bmp"), true, failure));
+    EXPECT_EQ(failure.messageId, kMessagePlaceOutput);
+    // No unique name within 259 characters.
+    WideString longName = join(dir.path(), u"");
+    while (longName.length() < 255) longName.append(u"n");
+    longName.append(u".bmp");
+    dir.write(WideString(longName.c_str() + dir.path().length() + 1).c_str(), {1});
+    EXPECT_FALSE(SaveImage(document, options, longName, true, failure));
+    EXPECT_EQ(failure.messageId, kMessagePlaceOutput);
+}
+
+TEST_F(OutputJobTest, EveryFormatIsWrittenAndReadsBackAtItsSize) {
+    outputSize(20, 15);
+    settle();
+    OutputFailure failure;
+    install(BuildOutputImage(editor, document, options, failure));
+    for (std::int32_t format : {output::kBmp, output::kPng, output::kJpeg, output::kTiff, output::kGif}) {
+        SCOPED_TRACE(format);
+        options.outputFormat = format;
+        WideString folder;
+        ASSERT_TRUE(ResolveOutputFolder(document, options, true, folder, failure));
+        WideString placed;
+        const bool saved = SaveImage(document, options, BuildAutomaticName(document, options, folder), true, failure,
+                                     &placed);
+        if (format == output::kPng && !saved) {
+            EXPECT_EQ(failure.messageId, 50005u);  // the PNG writer is not in this build yet
+            continue;
+        }
+        ASSERT_TRUE(saved) << failure.messageId;
+        Document back;
+        CodecStatus why = 0;
+        ASSERT_TRUE(LoadDocument(back, &placed, DocumentHost{}, &why)) << why;
+        EXPECT_EQ(back.header.biWidth, 20);
+        EXPECT_EQ(back.header.biHeight, 15);
+        if (format == output::kBmp || format == output::kTiff) {
+            EXPECT_EQ(std::memcmp(back.sourcePixels, document.sourcePixels, imageBytes(20, 15, 24)), 0);
+        }
+    }
+}
+
+}  // namespace
