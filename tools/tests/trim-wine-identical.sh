@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# vantle-cli.exe under Wine and the native vantle-cli give byte-identical BMP, TIFF and PNG outputs
+# for the same input and options (filters 0 to 2; filter 3 is the system's halftone stretch).
+# Arguments: the Wine runner, the Windows exe, the native vantle-cli (skipped, 77, when not built).
+set -euo pipefail
+wine_run="$1"
+exe="$2"
+native="$3"
+[ -x "$native" ] || { echo "native vantle-cli not built: $native"; exit 77; }
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+
+# The input is a BMP, so no JPEG decoder difference can creep in.
+"$native" sample sample.jpg >/dev/null
+"$native" decode sample.jpg in.bmp
+
+formats="bmp tiff"
+# The PNG writer may not be in this build yet.
+"$native" trim --format png in.bmp -o probe.png >/dev/null 2>&1 && formats="$formats png"
+
+status=0
+for filter in 0 1 2; do
+  for format in $formats; do
+    # A perspective, sharpen and levels run, and a plain rectangle run.
+    for variant in quad rect; do
+      if [ $variant = quad ]; then
+        opts=(--quad 40,30,1560,0,0,1199,1500,1150 --sharpen --levels --size 300x200)
+      else
+        opts=(--rect 101,57,1300,0 --size 640x480 --subsampling 1)
+      fi
+      name=f${filter}-${variant}.${format}
+      "$native" trim --filter $filter --format $format "${opts[@]}" in.bmp -o native-$name >/dev/null
+      "$wine_run" "$exe" trim --filter $filter --format $format "${opts[@]}" in.bmp -o wine-$name >/dev/null
+      if cmp -s native-$name wine-$name; then
+        echo "same: $name"
+      else
+        echo "DIFFERENT: $name"
+        status=1
+      fi
+    done
+  done
+done
+exit $status
