@@ -2,9 +2,12 @@
 # Builds the fuzz preset and runs every fuzz target for the given number of seconds (default 30),
 # starting from its seed corpus in fuzz/corpus/<target>/ (made by the project's encoders and by hand).
 # New inputs go to build/fuzz/corpus/<target>/, crashes to build/fuzz/crashes/.
+# Usage: fuzz.sh [SECONDS [TARGET...]]   (no targets: all of them)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-30}
+shift || true
+only=" $* "
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz
 mkdir -p build/fuzz/crashes
@@ -12,6 +15,7 @@ status=0
 for target in build/fuzz/fuzz/*_fuzz; do
   [ -x "$target" ] || continue
   name=$(basename "$target")
+  [ "$only" = "  " ] || [[ "$only" == *" $name "* ]] || continue
   work=build/fuzz/corpus/$name
   mkdir -p "$work"
   seeds=()
