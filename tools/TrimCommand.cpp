@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "document/OutputJob.h"
+#include "platform/platform.h"
 #include "shell/JobOptions.h"
 #include "shell/Settings.h"
 #include "tools/Cli.h"
@@ -88,6 +89,15 @@ bool parseRanged(const std::string& text, std::int32_t low, std::int32_t high, s
     return true;
 }
 
+// Windows accepts "/" in paths, but the output job finds folders by the system's own separator.
+WideString nativePath(const WideString& path) {
+    WideString out(path);
+    if (platform::kPathSeparator != u'/')
+        for (std::uint32_t i = 0; i < out.length(); ++i)
+            if (out.data()[i] == u'/') out.data()[i] = platform::kPathSeparator;
+    return out;
+}
+
 std::int32_t clampSize(std::int32_t v) { return v <= 0 ? 1 : v > 9999 ? 9999 : v; }
 
 // Parses the options into `job`; returns kOk or the usage error's status.
@@ -104,7 +114,7 @@ int parseOptions(const Command& self, const Arguments& arguments, TrimJob& job) 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string a = arguments[i].toUtf8();
         if (a.size() < 2 || a[0] != '-') {
-            job.inputs.push_back(arguments[i]);
+            job.inputs.push_back(nativePath(arguments[i]));
             continue;
         }
         // Switches without a value.
@@ -121,7 +131,7 @@ int parseOptions(const Command& self, const Arguments& arguments, TrimJob& job) 
         if (a == "--settings") {
             continue;
         } else if (a == "-o") {
-            job.outPath = wide;
+            job.outPath = nativePath(wide);
         } else if (a == "--size") {
             if (!parseInts(v, 'x', n, 2)) return usageError(self, "--size expects WxH");
             s.trimWidth = clampSize(n[0]);
@@ -150,7 +160,7 @@ int parseOptions(const Command& self, const Arguments& arguments, TrimJob& job) 
             if (!parseRanged(v, 1, 1000000, s.jpegSizeLimitKiB)) return usageError(self, "--limit-kib expects a size");
             s.limitJpegSize = 1;
         } else if (a == "--out-folder") {
-            s.outputFolder = wide;
+            s.outputFolder = nativePath(wide);
         } else if (a == "--subfolder") {
             s.outputSubfolder = wide;
         } else if (a == "--prefix") {
