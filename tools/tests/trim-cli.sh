@@ -10,8 +10,13 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 # Width and height of a BMP file (little-endian at offsets 18 and 22).
 bmp_size() { od -An -tu4 -j18 -N8 "$1" | awk '{print $1 "x" $2}'; }
-# Width and height of any image we read, through decode.
-size_of() { "$cli" decode "$1" "$work/probe.bmp" && bmp_size "$work/probe.bmp"; }
+# Width and height of any image we read, through decode; of a PNG from its IHDR chunk.
+size_of() {
+  case "$1" in
+    *.png) od -An -tu1 -j16 -N8 "$1" | awk '{print $1*16777216+$2*65536+$3*256+$4 "x" $5*16777216+$6*65536+$7*256+$8}' ;;
+    *) "$cli" decode "$1" "$work/probe.bmp" && bmp_size "$work/probe.bmp" ;;
+  esac
+}
 
 "$cli" sample photo.jpg >/dev/null
 [ "$(size_of photo.jpg)" = 1600x1200 ] || fail "sample size"
