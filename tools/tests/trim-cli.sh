@@ -27,7 +27,7 @@ grep -q "photo.jpg -> Output/photo.jpg (400 x 300)" <<<"$out" || fail "default l
 [ "$(size_of Output/photo.jpg)" = 400x300 ] || fail "default size"
 "$cli" trim photo.jpg | grep -q "Output/photo+1.jpg" || fail "collision name"
 
-# A rectangle at the output size is cropped, not resized: the same pixels as the source there.
+# A rectangle at the output size is cropped, not resized.
 "$cli" trim --rect 100,200,499,499 --format bmp photo.jpg -o crop.bmp | grep -q "crop.bmp (400 x 300)" || fail "-o"
 [ "$(bmp_size crop.bmp)" = 400x300 ] || fail "crop size"
 # -o overwrites.
