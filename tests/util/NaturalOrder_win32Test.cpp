@@ -15,7 +15,10 @@ using StrCmpLogical = int(WINAPI*)(const wchar_t*, const wchar_t*);
 
 StrCmpLogical shellCompare() {
     HMODULE shlwapi = LoadLibraryW(L"shlwapi.dll");
-    return shlwapi ? reinterpret_cast<StrCmpLogical>(GetProcAddress(shlwapi, "StrCmpLogicalW")) : nullptr;
+    if (!shlwapi) return nullptr;
+    // Through void* so the cast between function types is explicit.
+    void* entry = reinterpret_cast<void*>(GetProcAddress(shlwapi, "StrCmpLogicalW"));
+    return reinterpret_cast<StrCmpLogical>(entry);
 }
 
 int sign(int v) { return (v > 0) - (v < 0); }
