@@ -67,7 +67,8 @@ void RebuildShading(const ShadeImage& image, const TrimRect& rect, const std::ui
 
 void Reshade(ShadeState& state, const ShadeImage& image, const TrimRect& rect, const std::uint8_t table[256]) {
     if (!usable(image)) return;
-    if (!state.valid || state.base != image.base || std::memcmp(state.table, table, 256) != 0) {
+    if (!state.valid || state.base != image.base || state.width != image.width || state.height != image.height ||
+        std::memcmp(state.table, table, 256) != 0) {
         RebuildShading(image, rect, table);
     } else if (!(state.rect == rect)) {
         const std::size_t stride = rowStride(image.width, 24);
@@ -100,6 +101,8 @@ void Reshade(ShadeState& state, const ShadeImage& image, const TrimRect& rect, c
     }
     state.valid = true;
     state.base = image.base;
+    state.width = image.width;
+    state.height = image.height;
     state.rect = rect;
     std::memcpy(state.table, table, 256);
 }

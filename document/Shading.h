@@ -22,6 +22,8 @@ struct ShadeImage {
 struct ShadeState {
     bool valid = false;  // false: the next reshade rebuilds the whole buffer
     const std::uint8_t* base = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
     TrimRect rect;
     std::uint8_t table[256] = {};
 };
@@ -30,7 +32,7 @@ struct ShadeState {
 void RebuildShading(const ShadeImage& image, const TrimRect& rect, const std::uint8_t table[256]);
 
 // Brings the shaded buffer to `rect`: a whole rebuild when the state is not valid or the base
-// buffer or the table differ from the last one; otherwise only the pixels inside the old or the new
+// buffer, its size or the table differ from the last ones; otherwise only the pixels inside the old or the new
 // rectangle but not both are rewritten. The result is the same as RebuildShading's.
 void Reshade(ShadeState& state, const ShadeImage& image, const TrimRect& rect, const std::uint8_t table[256]);
 

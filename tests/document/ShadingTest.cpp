@@ -112,6 +112,15 @@ TEST(Shading, ReshadeRebuildsWhenTheTableOrTheBaseChanged) {
     Reshade(state, img.view(), r, table(3).data());
     EXPECT_EQ(img.shaded[0], img.base[0] >> 3);
 
+    // The same buffer read at another size is another image: rebuilt, not patched.
+    ShadeImage narrow = img.view();
+    narrow.width = 4;
+    Reshade(state, narrow, {1, 1, 2, 2}, table(3).data());
+    std::vector<std::uint8_t> expected(img.shaded.size(), 0);
+    RebuildShading({img.base.data(), expected.data(), 4, 6}, {1, 1, 2, 2}, table(3).data());
+    for (std::size_t row = 0; row < 6; ++row)
+        EXPECT_EQ(std::memcmp(&img.shaded[12 * row], &expected[12 * row], 12), 0) << row;
+
     // End of trim mode: a plain copy again.
     ClearShading(state, img.view());
     EXPECT_EQ(img.shaded, img.base);
