@@ -53,6 +53,11 @@ bool usable(const ShadeImage& image) {
 
 }  // namespace
 
+ShadeImage ShadeImageOf(const Document& d) {
+    return ShadeImage{d.rectifiedPixels ? d.rectifiedPixels : d.sourcePixels, d.shadedPixels, d.header.biWidth,
+                      d.header.biHeight};
+}
+
 void RebuildShading(const ShadeImage& image, const TrimRect& rect, const std::uint8_t table[256]) {
     if (!usable(image)) return;
     const std::size_t stride = rowStride(image.width, 24);

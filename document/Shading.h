@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "document/Document.h"
 #include "trim/Perspective.h"
 
 // The two buffers of one image: the base (the rectified copy when there is one, else the source)
@@ -16,6 +17,9 @@ struct ShadeImage {
     std::int32_t width = 0;
     std::int32_t height = 0;
 };
+
+// The document's pair: the rectified copy when there is one, else the source, and the shaded copy.
+ShadeImage ShadeImageOf(const Document& document);
 
 // What the shaded buffer shows now, so that a rectangle change recomputes only the pixels that
 // changed sides.
