@@ -1,0 +1,189 @@
+#include "codecs/Clipboard.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "codecs/Bmp.h"
+#include "codecs/ImageFormat.h"
+
+namespace {
+
+constexpr std::uint32_t kInfoHeaderBytes = 40;
+constexpr std::uint64_t kBmpHeadersBytes = 54;  // what a BMP file of the bitmap would carry before its table
+
+bool fail(ImageSource& source, CodecStatus code) {
+    source.status = code;
+    return false;
+}
+
+bool fail(ImageSink& sink, CodecStatus code) {
+    sink.status = code;
+    return false;
+}
+
+BITMAPINFOHEADER readHeader(ByteReader& r) {
+    BITMAPINFOHEADER h{};
+    h.biSize = r.u32le();
+    h.biWidth = static_cast<std::int32_t>(r.u32le());
+    h.biHeight = static_cast<std::int32_t>(r.u32le());
+    h.biPlanes = r.u16le();
+    h.biBitCount = r.u16le();
+    h.biCompression = r.u32le();
+    h.biSizeImage = r.u32le();
+    h.biXPelsPerMeter = static_cast<std::int32_t>(r.u32le());
+    h.biYPelsPerMeter = static_cast<std::int32_t>(r.u32le());
+    h.biClrUsed = r.u32le();
+    h.biClrImportant = r.u32le();
+    return h;
+}
+
+// 1, 4 and 8 bits: an 8-bit image with the bitmap's colour table.
+bool pasteIndexed(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64_t tableOffset) {
+    if (h.biCompression != BI_RGB) return fail(source, status::kBadHeader);
+    const std::uint32_t bits = h.biBitCount;
+    const auto width = static_cast<std::uint32_t>(h.biWidth);
+    const auto height = static_cast<std::uint32_t>(h.biHeight);
+    const std::uint64_t entries = h.biClrUsed ? std::min<std::uint32_t>(h.biClrUsed, 256) : (1u << bits);
+    const std::uint64_t pixelOffset = tableOffset + entries * 4;
+    const std::uint64_t sourceRow = (std::uint64_t{width} * bits + 31) / 32 * 4;
+    const std::uint32_t bytes = imageBytes(width, height, 8);
+    if (bytes == 0) return fail(source, status::kBadHeader);
+    ByteReader r = source.reader();
+    if (!r.seek(static_cast<std::size_t>(tableOffset)) || !r.has(static_cast<std::size_t>(entries * 4)) ||
+        sourceRow * height > r.size() || pixelOffset > r.size() - sourceRow * height)
+        return fail(source, status::kBadFile);
+
+    ImageData& image = *source.result;
+    image.pixels = allocPixels(bytes);
+    if (!image.pixels) return fail(source, status::kNoMemory);
+    // Entries beyond what the depth can index are never used.
+    const std::uint64_t used = std::min<std::uint64_t>(entries, 1u << bits);
+    const std::uint8_t* table = source.begin + tableOffset;
+    for (std::uint64_t i = 0; i < used; ++i)
+        image.palette[i] = RGBQUAD{table[4 * i], table[4 * i + 1], table[4 * i + 2], 0};
+    initHeader(image.header, h.biWidth, h.biHeight, 8, 0, 0);
+    image.sourceFileSize = static_cast<std::uint32_t>(kBmpHeadersBytes + entries * 4 + bytes);
+
+    const std::uint8_t* rows = source.begin + pixelOffset;
+    if (bits == 8) {
+        std::memcpy(image.pixels, rows, bytes);  // same stride in the block and the buffer
+        return true;
+    }
+    const std::uint32_t stride = rowStride(width, 8);
+    for (std::uint32_t y = 0; y < height; ++y)
+        unpackIndexedRow(rows + sourceRow * y, bits, image.pixels + std::size_t{stride} * y, width);
+    return true;
+}
+
+// 16, 24 and 32 bits: a 24-bit image.
+bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64_t tableOffset) {
+    const std::uint32_t bits = h.biBitCount;
+    BitFields fields;
+    if (h.biCompression == BI_BITFIELDS && bits != 24) {
+        ByteReader m = source.reader();
+        m.seek(kInfoHeaderBytes);
+        const std::uint32_t red = m.u32le();
+        const std::uint32_t green = m.u32le();
+        const std::uint32_t blue = m.u32le();
+        if (m.failed) return fail(source, status::kBadFile);
+        setBitFields(fields, red, green, blue);
+    } else if (h.biCompression == BI_RGB) {
+        if (bits == 16) setBitFields(fields, 0x7C00, 0x03E0, 0x001F);
+        if (bits == 32) setBitFields(fields, 0xFF0000, 0x00FF00, 0x0000FF);
+    } else {
+        return fail(source, status::kBadHeader);
+    }
+    const auto width = static_cast<std::uint32_t>(h.biWidth);
+    const auto height = static_cast<std::uint32_t>(h.biHeight);
+    // An optional colour table of biClrUsed entries may stand before the rows.
+    const std::uint64_t pixelOffset = tableOffset + std::uint64_t{std::min<std::uint32_t>(h.biClrUsed, 256)} * 4;
+    const std::uint64_t sourceRow = (std::uint64_t{width} * bits + 31) / 32 * 4;
+    const std::uint32_t bytes = imageBytes(width, height, 24);
+    if (bytes == 0) return fail(source, status::kBadHeader);
+    const std::uint64_t size = source.end - source.begin;
+    if (sourceRow * height > size || pixelOffset > size - sourceRow * height) return fail(source, status::kBadFile);
+
+    ImageData& image = *source.result;
+    image.pixels = allocPixels(bytes);
+    if (!image.pixels) return fail(source, status::kNoMemory);
+    initHeader(image.header, h.biWidth, h.biHeight, 24, 0, 0);
+    image.sourceFileSize = static_cast<std::uint32_t>(kBmpHeadersBytes + bytes);
+
+    const std::uint8_t* rows = source.begin + pixelOffset;
+    if (bits == 24) {
+        std::memcpy(image.pixels, rows, bytes);
+        return true;
+    }
+    const std::uint32_t stride = rowStride(width, 24);
+    for (std::uint32_t y = 0; y < height; ++y)
+        convertBitFieldRow(fields, rows + sourceRow * y, bits / 8, image.pixels + std::size_t{stride} * y, width);
+    return true;
+}
+
+}  // namespace
+
+bool decodeClipboardDib(ImageSource& source) {
+    ByteReader r = source.reader();
+    const BITMAPINFOHEADER h = readHeader(r);
+    if (r.failed) return fail(source, status::kBadFile);
+    // A shorter header (BITMAPCOREHEADER) lays its fields out differently.
+    if (h.biSize < kInfoHeaderBytes) return fail(source, status::kBadHeader);
+    // Top-down bitmaps (negative height) are not taken.
+    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, status::kBadHeader);
+    source.result->sourceFormat = format::kBmp;
+    source.result->sourceBitDepth = h.biBitCount;
+    source.result->lastWriteTime = FILETIME{};
+    // Behind the header as it declares itself; a 40-byte header with bit fields is followed by the
+    // three masks, a larger one holds them.
+    std::uint64_t tableOffset = std::max<std::uint64_t>(h.biSize, kInfoHeaderBytes);
+    if (h.biCompression == BI_BITFIELDS) tableOffset = std::max<std::uint64_t>(tableOffset, kInfoHeaderBytes + 12);
+    switch (h.biBitCount) {
+    case 1:
+    case 4:
+    case 8: return pasteIndexed(source, h, tableOffset);
+    case 16:
+    case 24:
+    case 32: return pasteTrueColour(source, h, tableOffset);
+    default: return fail(source, status::kBadHeader);
+    }
+}
+
+ImageData* pasteFromClipboard(ImageSource& source, const std::uint8_t* block, std::size_t blockSize) {
+    return loadFramedMemory(source, block, blockSize, decodeClipboardDib);
+}
+
+bool writeClipboardDib(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels) {
+    sink.status = status::kFailure;
+    const ColorReducer& r = sink.reducer;
+    const std::uint32_t depth = r.sourceDepth;
+    if ((depth != 24 && depth != 8) || !pixels || (depth == 8 && !palette)) return fail(sink, status::kCannotConvert);
+    if (r.width == 0 || r.height == 0 || r.width > 0x7FFFFFFF || r.height > 0x7FFFFFFF)
+        return fail(sink, status::kNoMemory);
+    const std::uint32_t pixelBytes = imageBytes(r.width, r.height, depth);
+    const std::uint32_t paletteBytes = depth == 8 ? 1024 : 0;
+    if (pixelBytes == 0 || std::uint64_t{pixelBytes} + kInfoHeaderBytes + paletteBytes > 0xFFFFFFFFull)
+        return fail(sink, status::kNoMemory);
+
+    writeU32le(sink, kInfoHeaderBytes);
+    writeU32le(sink, r.width);
+    writeU32le(sink, r.height);  // positive: rows bottom-up
+    writeU16le(sink, 1);
+    writeU16le(sink, static_cast<std::uint16_t>(depth));
+    writeU32le(sink, BI_RGB);
+    writeU32le(sink, 0);
+    writeU32le(sink, static_cast<std::uint32_t>(sink.xResolution));
+    writeU32le(sink, static_cast<std::uint32_t>(sink.yResolution));
+    writeU32le(sink, 0);
+    writeU32le(sink, 0);
+    if (paletteBytes) writeBytes(sink, palette, paletteBytes);
+    return writeBytes(sink, pixels, pixelBytes);
+}
+
+bool copyToClipboard(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels,
+                     std::vector<std::uint8_t>& block) {
+    writeToMemory(sink, block);
+    const bool ok = writeClipboardDib(sink, palette, pixels) && finishOutput(sink);
+    sink.memory = nullptr;  // the block belongs to the caller from here on
+    if (!ok) block.clear();
+    return ok;
+}
