@@ -12,6 +12,7 @@ namespace {
 
 using png::tag;
 constexpr std::size_t kHeaderEnd = 33;  // signature and the whole IHDR chunk
+constexpr std::size_t kInflateBlock = 128 * 1024;  // bytes inflated per call, whole rows
 constexpr std::uint32_t kIHDR = tag("IHDR");
 constexpr std::uint32_t kPLTE = tag("PLTE");
 constexpr std::uint32_t kIDAT = tag("IDAT");
@@ -172,26 +173,58 @@ void readResolution(PngDecoder& d, const Chunk& c) {
     d.yPelsPerMeter = y;
 }
 
-enum class RowResult { damaged, filled, last, none };
+// Where one row's pixels and alpha values go.
+struct RowPlace {
+    std::uint8_t* output;
+    std::uint8_t* alpha;
+};
 
-// Inflates one filtered row into currentRow. All the data is given at once, so Z_OK with room
-// left in the row means the data ran out mid-row: the stream is cut off.
-RowResult inflateRow(PngDecoder& d, z_stream& z) {
-    z.next_out = d.currentRow;
-    z.avail_out = static_cast<uInt>(d.rowBytes);
-    const int rc = inflate(&z, Z_NO_FLUSH);
-    // A stream that ended before this row leaves it as it is (zero).
-    if (rc == Z_STREAM_END) return z.avail_out == static_cast<uInt>(d.rowBytes) ? RowResult::none : RowResult::last;
-    if (rc == Z_OK && z.avail_out == 0) return RowResult::filled;
-    return RowResult::damaged;
-}
-
-void convertRow(PngDecoder& d, std::uint8_t* output, std::uint8_t* alpha) {
-    d.alphaCursor = alpha;
-    unsigned filter = d.currentRow[0];
-    if (filter > 4) filter = 0;
-    d.rowRoutine[filter](d, output);
-    std::memcpy(d.previousRow, d.currentRow + 1, static_cast<std::size_t>(d.rowBytes) - 1);
+// Decodes `count` rows of the image or of one Adam7 pass, row i going to place(i). Rows are
+// inflated a block of rows per call, which spares zlib its per-call window copies and slow tail;
+// each is then reconstructed and converted in place, the row above read where it lies. Returns
+// false (status 50009) when the data is damaged or runs out; sets `ended` when the stream ended.
+template <class Place>
+bool decodeRowRun(PngDecoder& d, z_stream& z, std::size_t count, bool& ended, Place place) {
+    const std::size_t rowBytes = static_cast<std::size_t>(d.rowBytes);
+    const std::size_t perCall = d.blockBytes / rowBytes;
+    std::uint8_t* block = d.inflateBlock;
+    std::uint8_t* saved = d.savedRow;  // the last row of the previous block, zero before the first
+    std::memset(saved, 0, rowBytes - 1);
+    auto convert = [&](std::uint8_t* row, const std::uint8_t* above, std::size_t index) {
+        d.currentRow = row;
+        d.previousRow = above;
+        const RowPlace at = place(index);
+        d.alphaCursor = at.alpha;
+        unsigned filter = row[0];
+        if (filter > 4) filter = 0;
+        d.rowRoutine[filter](d, at.output);
+    };
+    for (std::size_t first = 0; first < count && !ended; first += perCall) {
+        const std::size_t rows = count - first < perCall ? count - first : perCall;
+        z.next_out = block;
+        z.avail_out = static_cast<uInt>(rows * rowBytes);
+        const int rc = inflate(&z, Z_NO_FLUSH);
+        // All the data is given at once: Z_OK with room left means it ran out, cut off.
+        if (rc != Z_STREAM_END && !(rc == Z_OK && z.avail_out == 0)) return fail(d, status::kPngInflate);
+        ended = rc == Z_STREAM_END;
+        const std::size_t got = rows * rowBytes - z.avail_out;
+        const std::size_t whole = got / rowBytes;
+        for (std::size_t i = 0; i < whole; ++i) {
+            std::uint8_t* row = block + i * rowBytes;
+            convert(row, i ? row - rowBytes + 1 : saved, first + i);
+        }
+        const std::uint8_t* above = whole ? block + (whole - 1) * rowBytes + 1 : saved;
+        if (const std::size_t part = got % rowBytes) {
+            // A row the stream ends inside keeps, past its end, what a one-row buffer would still
+            // hold there: the row above, behind its filter byte. Rows never reached stay zero.
+            std::uint8_t* row = block + whole * rowBytes;
+            std::memcpy(row + part, above + part - 1, rowBytes - part);
+            convert(row, above, first + whole);
+        } else if (whole) {
+            std::memcpy(saved, above, rowBytes - 1);
+        }
+    }
+    return true;
 }
 
 bool sequentialRows(PngDecoder& d, z_stream& z) {
@@ -201,23 +234,21 @@ bool sequentialRows(PngDecoder& d, z_stream& z) {
     d.pixelStep = 1;
     d.outputStep = 3;
     d.lastBytePixels = lastBytePixelsFor(d, width);
-    for (std::size_t y = 0; y < height; ++y) {
-        const RowResult r = inflateRow(d, z);
-        if (r == RowResult::damaged) return fail(d, status::kPngInflate);
-        if (r == RowResult::none) break;
+    bool ended = false;
+    return decodeRowRun(d, z, height, ended, [&](std::size_t y) {
         const std::size_t row = height - 1 - y;  // rows are stored bottom-up
-        convertRow(d, pixels + row * d.outputStride, d.alphaPlane ? d.alphaPlane + row * width : nullptr);
-        if (r == RowResult::last) break;
-    }
-    return true;
+        return RowPlace{pixels + row * d.outputStride, d.alphaPlane ? d.alphaPlane + row * width : nullptr};
+    });
 }
 
-bool interlacedRows(PngDecoder& d, z_stream& z, std::size_t rowBlockHalf) {
+// One inflate stream runs across the seven passes; a stream that ends stops the whole decode.
+bool interlacedRows(PngDecoder& d, z_stream& z) {
     const std::size_t width = static_cast<std::size_t>(d.imageWidth);
     const std::size_t height = static_cast<std::size_t>(d.imageHeight);
     const std::size_t pixelBytes = static_cast<std::size_t>(d.outputBits / 8);
     std::uint8_t* pixels = d.source.result->pixels;
-    for (int pass = 0; pass < 7; ++pass) {
+    bool ended = false;
+    for (int pass = 0; pass < 7 && !ended; ++pass) {
         const std::size_t c0 = png::kColumnStart[pass], dc = png::kColumnStep[pass];
         const std::size_t r0 = png::kRowStart[pass], dr = png::kRowStep[pass];
         const std::size_t passWidth = png::passSize(width, png::kColumnStart[pass], png::kColumnStep[pass]);
@@ -227,17 +258,13 @@ bool interlacedRows(PngDecoder& d, z_stream& z, std::size_t rowBlockHalf) {
         d.pixelStep = static_cast<std::int32_t>(dc);
         d.outputStep = static_cast<std::int32_t>(3 * dc);
         d.lastBytePixels = lastBytePixelsFor(d, passWidth);
-        // The first row of a pass has no row above it.
-        std::memset(d.rowBlock, 0, 2 * rowBlockHalf);
-        for (std::size_t i = 0; i < passHeight; ++i) {
-            const RowResult r = inflateRow(d, z);
-            if (r == RowResult::damaged) return fail(d, status::kPngInflate);
-            if (r == RowResult::none) return true;
+        // Each pass starts without a row above.
+        const bool ok = decodeRowRun(d, z, passHeight, ended, [&](std::size_t i) {
             const std::size_t row = height - 1 - (r0 + i * dr);
-            convertRow(d, pixels + row * d.outputStride + c0 * pixelBytes,
-                       d.alphaPlane ? d.alphaPlane + row * width + c0 : nullptr);
-            if (r == RowResult::last) return true;
-        }
+            return RowPlace{pixels + row * d.outputStride + c0 * pixelBytes,
+                            d.alphaPlane ? d.alphaPlane + row * width + c0 : nullptr};
+        });
+        if (!ok) return false;
     }
     return true;
 }
@@ -249,22 +276,27 @@ bool decodeRows(PngDecoder& d) {
     z.next_in = const_cast<Bytef*>(d.idatData);
     z.avail_in = d.idatSize;
     if (inflateInit2(&z, 15) != Z_OK) return fail(d, status::kPngInflate);
-    // The full-width row is the widest of every pass.
+    // The full-width row is the widest of every pass; a block holds at least one.
     const std::uint64_t rowBytes = rowBytesFor(d, static_cast<std::uint64_t>(d.imageWidth));
     bool ok = false;
     if (rowBytes > 0x7FFFFFFFu) {
         fail(d, status::kBadHeader);
-    } else if (!(d.rowBlock = static_cast<std::uint8_t*>(platform::heapAlloc(2 * rowBytes)))) {
-        fail(d, status::kNoMemory);
     } else {
-        d.rowBytes = static_cast<std::int32_t>(rowBytes);
-        d.currentRow = d.rowBlock;
-        d.previousRow = d.rowBlock + rowBytes;
-        ok = d.interlaced ? interlacedRows(d, z, rowBytes) : sequentialRows(d, z);
+        d.blockBytes = rowBytes > kInflateBlock ? static_cast<std::size_t>(rowBytes) : kInflateBlock;
+        d.rowBlock = static_cast<std::uint8_t*>(platform::heapAlloc(static_cast<std::size_t>(rowBytes) + d.blockBytes));
+        if (!d.rowBlock) {
+            fail(d, status::kNoMemory);
+        } else {
+            d.rowBytes = static_cast<std::int32_t>(rowBytes);
+            d.savedRow = d.rowBlock;
+            d.inflateBlock = d.rowBlock + rowBytes;
+            ok = d.interlaced ? interlacedRows(d, z) : sequentialRows(d, z);
+        }
     }
     inflateEnd(&z);
     platform::heapFree(d.rowBlock);
-    d.rowBlock = d.currentRow = d.previousRow = nullptr;
+    d.rowBlock = d.savedRow = d.inflateBlock = d.currentRow = nullptr;
+    d.previousRow = nullptr;
     return ok;
 }
 

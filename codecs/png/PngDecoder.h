@@ -43,8 +43,8 @@ struct PngDecoder {
     std::int32_t bytesPerSample = 0;  // 0 for depths below 8
     const std::uint8_t* idatData = nullptr;
     std::uint8_t* alphaCursor = nullptr;
-    std::uint8_t* previousRow = nullptr;  // the previous reconstructed row, without filter byte
-    std::uint8_t* currentRow = nullptr;   // filter byte, then rowBytes - 1 data bytes
+    const std::uint8_t* previousRow = nullptr;  // the reconstructed row above, without filter byte
+    std::uint8_t* currentRow = nullptr;         // filter byte, then rowBytes - 1 data bytes
     std::int32_t pixelStep = 1;
     std::int32_t outputStep = 3;
     std::int32_t rowBytes = 0;
@@ -59,7 +59,10 @@ struct PngDecoder {
 
     // Working memory of one decode, released before it returns.
     std::uint8_t* alphaPlane = nullptr;  // width x height alpha bytes, bottom-up, for types 4 and 6
-    std::uint8_t* rowBlock = nullptr;    // the two row buffers
+    std::uint8_t* rowBlock = nullptr;      // the saved row above, then the inflate block
+    std::uint8_t* savedRow = nullptr;      // the last row of the previous block, without filter byte
+    std::uint8_t* inflateBlock = nullptr;  // whole rows inflated by one call
+    std::size_t blockBytes = 0;            // at least one full-width row
     std::uint8_t* gathered = nullptr;    // the data of several IDAT chunks back to back
 };
 

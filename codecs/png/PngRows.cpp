@@ -4,6 +4,13 @@
 // filter predicts a byte from bytes at the same position within other pixels, so those bytes are
 // exact without the least significant ones.
 #include <cstdlib>
+#include <cstring>
+#include <type_traits>
+
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define VANTLE_PNG_SSE2 1
+#endif
 
 #include "codecs/png/PngDecoder.h"
 
@@ -12,13 +19,14 @@ namespace {
 enum Filter { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
 
 inline std::uint8_t paethPredictor(int left, int up, int upperLeft) {
-    // p = left + up - upperLeft; the distances of p to each neighbour.
+    // p = left + up - upperLeft; the distances of p to each neighbour. Selects rather than
+    // branches: on photographs the winner changes from byte to byte.
     const int pa = std::abs(up - upperLeft);
     const int pb = std::abs(left - upperLeft);
     const int pc = std::abs(left + up - 2 * upperLeft);
-    if (pa <= pb && pa <= pc) return static_cast<std::uint8_t>(left);
-    if (pb <= pc) return static_cast<std::uint8_t>(up);
-    return static_cast<std::uint8_t>(upperLeft);
+    const int upOrUpperLeft = pb <= pc ? up : upperLeft;
+    const int nearest = pb <= pc ? pb : pc;
+    return static_cast<std::uint8_t>(pa <= nearest ? left : upOrUpperLeft);
 }
 
 template <int F>
@@ -31,86 +39,137 @@ inline std::uint8_t reconstruct(std::uint8_t x, std::uint8_t left, std::uint8_t 
 }
 
 // Pixel formats of 8 and 16 bits per sample: bytes per pixel in the row, the distance between the
-// bytes that are reconstructed (2 for 16-bit: the most significant bytes only), and the output.
+// bytes that are reconstructed (2 for 16-bit: the most significant bytes only), and the output of
+// one pixel from its reconstructed samples (grey or red, green, blue, then alpha).
 struct Grey8 {
     static constexpr int unit = 1, sampleStep = 1;
     static constexpr bool colour = false, alpha = false;
-    static void emit(const std::uint8_t* p, std::uint8_t* out, std::uint8_t*) { out[0] = p[0]; }
+    static void emit(const std::uint8_t* v, std::uint8_t* out, std::uint8_t*) { out[0] = v[0]; }
 };
 struct GreyAlpha8 {
     static constexpr int unit = 2, sampleStep = 1;
     static constexpr bool colour = false, alpha = true;
-    static void emit(const std::uint8_t* p, std::uint8_t* out, std::uint8_t* a) { out[0] = p[0]; a[0] = p[1]; }
+    static void emit(const std::uint8_t* v, std::uint8_t* out, std::uint8_t* a) {
+        out[0] = v[0];
+        a[0] = v[1];
+    }
 };
-struct Grey16 {
+struct Grey16 : Grey8 {
     static constexpr int unit = 2, sampleStep = 2;
-    static constexpr bool colour = false, alpha = false;
-    static void emit(const std::uint8_t* p, std::uint8_t* out, std::uint8_t*) { out[0] = p[0]; }
 };
-struct GreyAlpha16 {
+struct GreyAlpha16 : GreyAlpha8 {
     static constexpr int unit = 4, sampleStep = 2;
-    static constexpr bool colour = false, alpha = true;
-    static void emit(const std::uint8_t* p, std::uint8_t* out, std::uint8_t* a) { out[0] = p[0]; a[0] = p[2]; }
 };
 struct Rgb8 {
     static constexpr int unit = 3, sampleStep = 1;
     static constexpr bool colour = true, alpha = false;
-    static void emit(const std::uint8_t* p, std::uint8_t* out, std::uint8_t*) {
-        out[0] = p[2];
-        out[1] = p[1];
-        out[2] = p[0];
+    static void emit(const std::uint8_t* v, std::uint8_t* out, std::uint8_t*) {
+        out[0] = v[2];
+        out[1] = v[1];
+        out[2] = v[0];
     }
 };
 struct Rgba8 {
     static constexpr int unit = 4, sampleStep = 1;
     static constexpr bool colour = true, alpha = true;
-    static void emit(const std::uint8_t* p, std::uint8_t* out, std::uint8_t* a) {
-        out[0] = p[2];
-        out[1] = p[1];
-        out[2] = p[0];
-        a[0] = p[3];
+    static void emit(const std::uint8_t* v, std::uint8_t* out, std::uint8_t* a) {
+        out[0] = v[2];
+        out[1] = v[1];
+        out[2] = v[0];
+        a[0] = v[3];
     }
 };
-struct Rgb16 {
+struct Rgb16 : Rgb8 {
     static constexpr int unit = 6, sampleStep = 2;
-    static constexpr bool colour = true, alpha = false;
-    static void emit(const std::uint8_t* p, std::uint8_t* out, std::uint8_t*) {
-        out[0] = p[4];
-        out[1] = p[2];
-        out[2] = p[0];
-    }
 };
-struct Rgba16 {
+struct Rgba16 : Rgba8 {
     static constexpr int unit = 8, sampleStep = 2;
-    static constexpr bool colour = true, alpha = true;
-    static void emit(const std::uint8_t* p, std::uint8_t* out, std::uint8_t* a) {
-        out[0] = p[4];
-        out[1] = p[2];
-        out[2] = p[0];
-        a[0] = p[6];
-    }
 };
 
-template <class Format, int F>
-void sampleRow(PngDecoder& d, std::uint8_t* out) {
+#ifdef VANTLE_PNG_SSE2
+// Paeth for 8-bit RGB and RGBA with one pixel's channels side by side in 16-bit lanes: a quarter
+// of the instructions of the byte-by-byte form, the same arithmetic.
+template <class Format>
+void paethRowSse2(PngDecoder& d, std::uint8_t* output) {
     constexpr int U = Format::unit;
-    constexpr int S = Format::sampleStep;
-    const int n = d.rowBytes - 1;
-    if (n < U) return;
+    const int pixels = (d.rowBytes - 1) / U;
     std::uint8_t* cur = d.currentRow + 1;
     const std::uint8_t* prev = d.previousRow;
+    std::uint8_t* alpha = d.alphaCursor;
+    const std::ptrdiff_t outAdvance = d.outputStep;
+    const std::ptrdiff_t alphaAdvance = d.pixelStep;
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i byteMask = _mm_set1_epi16(0xFF);
+    // Exactly U bytes, the row may end right behind the pixel; assembled in a register, since a
+    // narrow store read back wide stalls.
+    auto load = [&](const std::uint8_t* p) {
+        std::uint32_t v;
+        if constexpr (U == 4) std::memcpy(&v, p, 4);
+        else v = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16;
+        return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(v)), zero);
+    };
+    auto absolute = [&](__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(zero, v)); };
+    __m128i left = zero, upperLeft = zero;
+    for (int p = 0; p < pixels; ++p) {
+        const __m128i up = load(prev + p * U);
+        const __m128i x = load(cur + p * U);
+        // p = left + up - upperLeft: pa = |up - upperLeft|, pb = |left - upperLeft|, pc = |pa' + pb'|.
+        const __m128i toUp = _mm_sub_epi16(up, upperLeft);
+        const __m128i toLeft = _mm_sub_epi16(left, upperLeft);
+        const __m128i pa = absolute(toUp);
+        const __m128i pb = absolute(toLeft);
+        const __m128i pc = absolute(_mm_add_epi16(toUp, toLeft));
+        // left when pa <= pb and pa <= pc, else up when pb <= pc, else upper left.
+        const __m128i notLeft = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
+        const __m128i takeUpperLeft = _mm_cmpgt_epi16(pb, pc);
+        const __m128i upOrUpperLeft = _mm_or_si128(_mm_andnot_si128(takeUpperLeft, up), _mm_and_si128(takeUpperLeft, upperLeft));
+        const __m128i predictor = _mm_or_si128(_mm_andnot_si128(notLeft, left), _mm_and_si128(notLeft, upOrUpperLeft));
+        const __m128i value = _mm_and_si128(_mm_add_epi16(x, predictor), byteMask);
+        const auto packed = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(value, value)));
+        std::uint8_t v[4] = {static_cast<std::uint8_t>(packed), static_cast<std::uint8_t>(packed >> 8),
+                             static_cast<std::uint8_t>(packed >> 16), static_cast<std::uint8_t>(packed >> 24)};
+        for (int k = 0; k < U; ++k) cur[p * U + k] = v[k];
+        Format::emit(v, output + p * outAdvance, Format::alpha ? alpha + p * alphaAdvance : nullptr);
+        left = value;
+        upperLeft = up;
+    }
+}
+#endif
+
+template <class Format, int F>
+void sampleRow(PngDecoder& d, std::uint8_t* output) {
+#ifdef VANTLE_PNG_SSE2
+    if constexpr (F == kPaeth && (std::is_same_v<Format, Rgb8> || std::is_same_v<Format, Rgba8>)) {
+        paethRowSse2<Format>(d, output);
+        return;
+    }
+#endif
+    constexpr int U = Format::unit;
+    constexpr int S = Format::sampleStep;
+    constexpr int C = U / S;  // samples reconstructed per pixel
+    const int pixels = (d.rowBytes - 1) / U;
+    std::uint8_t* __restrict cur = d.currentRow + 1;
+    const std::uint8_t* __restrict prev = d.previousRow;
+    std::uint8_t* __restrict out = output;
+    std::uint8_t* __restrict alpha = d.alphaCursor;
     const std::ptrdiff_t outAdvance = Format::colour ? d.outputStep : d.pixelStep;
     const std::ptrdiff_t alphaAdvance = d.pixelStep;
-    std::uint8_t* alpha = d.alphaCursor;
 
-    // The first pixel has no left or upper-left neighbour.
-    for (int k = 0; k < U; k += S) cur[k] = reconstruct<F>(cur[k], 0, prev[k], 0);
-    Format::emit(cur, out, alpha);
-    for (int i = U; i < n; i += U) {
-        out += outAdvance;
-        if constexpr (Format::alpha) alpha += alphaAdvance;
-        for (int k = i; k < i + U; k += S) cur[k] = reconstruct<F>(cur[k], cur[k - U], prev[k], prev[k - U]);
-        Format::emit(cur + i, out, alpha);
+    // Left and upper-left neighbours ride in registers from pixel to pixel (0 for the first), so
+    // the chain from one pixel to the next never waits on a store.
+    std::uint8_t left[C] = {}, upperLeft[C] = {};
+    for (int p = 0; p < pixels; ++p) {
+        std::uint8_t* px = cur + p * U;
+        const std::uint8_t* above = prev + p * U;
+        std::uint8_t v[C];
+        for (int c = 0; c < C; ++c) {
+            const std::uint8_t up = above[c * S];
+            v[c] = reconstruct<F>(px[c * S], left[c], up, upperLeft[c]);
+            px[c * S] = v[c];
+            left[c] = v[c];
+            upperLeft[c] = up;
+        }
+        Format::emit(v, out + p * outAdvance, Format::alpha ? alpha + p * alphaAdvance : nullptr);
     }
 }
 

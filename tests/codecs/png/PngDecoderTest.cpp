@@ -384,35 +384,44 @@ TEST(PngDecoder, Compositing) {
     EXPECT_EQ(pixelAt(*badCrc, 0, 0), (Rgb{255, 255, 255}));
 }
 
-TEST(PngDecoder, InterlacedFilesMatchTheirNonInterlacedTwins) {
+TEST(PngDecoder, EveryFilterOnEveryFormatAndInterlacedTwinsGiveTheSamePixels) {
+    // The same samples stored unfiltered and without interlace, with every filter type, and
+    // Adam7-interlaced with every filter type: all must decode alike.
     struct Format {
         int depth, type, channels;
     };
-    const Format formats[] = {{1, 0, 1}, {2, 3, 1}, {4, 0, 1}, {8, 0, 1}, {8, 2, 3}, {8, 4, 2},
+    const Format formats[] = {{1, 0, 1}, {2, 3, 1}, {4, 0, 1}, {8, 0, 1}, {8, 3, 1}, {8, 2, 3}, {8, 4, 2},
                               {8, 6, 4}, {16, 0, 1}, {16, 2, 3}, {16, 4, 2}, {16, 6, 4}};
     std::uint32_t seed = 12345;
     auto next = [&] { return (seed = seed * 1103515245u + 12345u) >> 8; };
     for (const Format& f : formats) {
-        for (auto [w, h] : {std::pair{1, 1}, std::pair{3, 2}, std::pair{9, 11}, std::pair{17, 5}}) {
+        for (auto [w, h] : {std::pair{1, 1}, std::pair{3, 2}, std::pair{9, 11}, std::pair{37, 6}}) {
             SampleImage s{w, h, f.channels, f.depth, {}};
             const std::uint32_t limit = f.depth == 16 ? 65536 : 1u << f.depth;
             for (int y = 0; y < h; ++y) {
                 s.rows.emplace_back();
-                for (int i = 0; i < w * f.channels; ++i) s.rows.back().push_back(next() % limit);
+                // Smooth runs with noise, so every predictor wins somewhere.
+                for (int i = 0; i < w * f.channels; ++i) s.rows.back().push_back((next() % 4 == 0 ? next() : 7 * i + 3 * y) % limit);
             }
             Bytes plte;
-            for (int i = 0; i < 3 * (1 << f.depth) && f.type == 3; ++i) plte.push_back(static_cast<std::uint8_t>(next()));
-            auto build = [&](bool adam7) {
+            for (int i = 0; f.type == 3 && i < 3 * (1 << f.depth); ++i) plte.push_back(static_cast<std::uint8_t>(next()));
+            auto build = [&](bool adam7, int firstFilter) {
                 PngFile file = PngFile().ihdr(w, h, f.depth, f.type, adam7 ? 1 : 0);
                 if (f.type == 3) file.chunk("PLTE", plte);
-                return file.idat(s.filtered(adam7)).iend().bytes;
+                return file.idat(s.filtered(adam7, firstFilter)).iend().bytes;
             };
-            Image plain = load(build(false));
-            Image interlaced = load(build(true));
-            ASSERT_TRUE(plain && interlaced) << f.depth << "/" << f.type << " " << w << "x" << h;
+            Image plain = load(build(false, -1));
+            ASSERT_TRUE(plain) << f.depth << "/" << f.type << " " << w << "x" << h;
             const std::uint32_t bytes = imageBytes(w, h, plain->header.biBitCount);
-            EXPECT_EQ(std::memcmp(plain->pixels, interlaced->pixels, bytes), 0) << f.depth << "/" << f.type << " " << w << "x" << h;
-            EXPECT_EQ(std::memcmp(plain->palette, interlaced->palette, sizeof plain->palette), 0);
+            for (bool adam7 : {false, true}) {
+                for (int first = adam7 ? -1 : 0; first < 5; ++first) {
+                    Image other = load(build(adam7, first));
+                    ASSERT_TRUE(other);
+                    EXPECT_EQ(std::memcmp(plain->pixels, other->pixels, bytes), 0)
+                        << f.depth << "/" << f.type << " " << w << "x" << h << " adam7 " << adam7 << " filters from " << first;
+                    EXPECT_EQ(std::memcmp(plain->palette, other->palette, sizeof plain->palette), 0);
+                }
+            }
             if (f.type == 2) {
                 EXPECT_EQ(pixelAt(*plain, w - 1, h - 1).b, s.rows[h - 1][3 * w - 1] >> (f.depth - 8));
             }
@@ -427,6 +436,31 @@ TEST(PngDecoder, ShortStreamLeavesRemainingRowsBlack) {
     EXPECT_EQ(pixelAt(*image, 1, 1), (Rgb{9, 9, 9}));
     EXPECT_EQ(pixelAt(*image, 0, 2), (Rgb{0, 0, 0}));
     EXPECT_EQ(pixelAt(*image, 1, 2), (Rgb{0, 0, 0}));
+}
+
+TEST(PngDecoder, RowTheStreamEndsInsideKeepsTheRowAboveBehindIt) {
+    // A complete stream that stops two bytes into a row (filter byte and one sample): the rest of
+    // the row is what a one-row buffer still held, the row above, and the row's filter runs over it.
+    // Up: 5 + 10, then (20 + 20), (30 + 30), (40 + 40).
+    Image small = load(PngFile().ihdr(4, 3, 8, 0).idat({0, 10, 20, 30, 40, 2, 5}).iend().bytes);
+    ASSERT_TRUE(small);
+    const int want[4] = {15, 40, 60, 80};
+    for (int x = 0; x < 4; ++x) EXPECT_EQ(indexAt(*small, x, 1), want[x]) << x;
+    EXPECT_EQ(indexAt(*small, 0, 2), 0);
+
+    // The same where the cut row is the first of a new inflate block (rows of 64 KiB).
+    const int w = 65535;
+    Bytes rows;
+    for (int y = 0; y < 2; ++y) {
+        rows.push_back(0);
+        for (int x = 0; x < w; ++x) rows.push_back(static_cast<std::uint8_t>(x * 7 + y));
+    }
+    rows.insert(rows.end(), {2, 5});
+    Image large = load(PngFile().ihdr(w, 4, 8, 0).idat(rows).iend().bytes);
+    ASSERT_TRUE(large);
+    EXPECT_EQ(indexAt(*large, 0, 2), static_cast<std::uint8_t>(5 + 1));
+    for (int x : {1, 2, 1000, w - 1}) EXPECT_EQ(indexAt(*large, x, 2), static_cast<std::uint8_t>(2 * (x * 7 + 1))) << x;
+    EXPECT_EQ(indexAt(*large, 5, 3), 0);
 }
 
 TEST(PngDecoder, LoadsFromFileWithSizeAndTime) {

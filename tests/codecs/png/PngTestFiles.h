@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -89,26 +90,56 @@ inline Bytes packRow(const std::vector<std::uint32_t>& samples, int depth) {
     return out;
 }
 
-// An image as rows of samples (channels interleaved), turned into unfiltered PNG image data, plain
-// or in the seven Adam7 passes.
+// Filters one packed row by the PNG standard (filter unit `bpp` bytes) against the row above.
+inline Bytes filterRow(const Bytes& row, const Bytes& above, int bpp, int filter) {
+    Bytes out(row.size());
+    for (std::size_t i = 0; i < row.size(); ++i) {
+        const int a = i >= static_cast<std::size_t>(bpp) ? row[i - bpp] : 0;
+        const int b = above.empty() ? 0 : above[i];
+        const int c = i >= static_cast<std::size_t>(bpp) && !above.empty() ? above[i - bpp] : 0;
+        int predictor = 0;
+        switch (filter) {
+        case 1: predictor = a; break;
+        case 2: predictor = b; break;
+        case 3: predictor = (a + b) / 2; break;
+        case 4: {
+            const int p = a + b - c, pa = std::abs(p - a), pb = std::abs(p - b), pc = std::abs(p - c);
+            predictor = pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+            break;
+        }
+        default: break;
+        }
+        out[i] = static_cast<std::uint8_t>(row[i] - predictor);
+    }
+    return out;
+}
+
+// An image as rows of samples (channels interleaved), turned into PNG image data, plain or in the
+// seven Adam7 passes; rows unfiltered, or with filter types cycling from `firstFilter`.
 struct SampleImage {
     int width = 0, height = 0, channels = 1, depth = 8;
     std::vector<std::vector<std::uint32_t>> rows;
 
-    Bytes filtered(bool adam7) const {
+    Bytes filtered(bool adam7, int firstFilter = -1) const {
         static const int c0[7] = {0, 4, 0, 2, 0, 1, 0}, dc[7] = {8, 8, 4, 4, 2, 2, 1};
         static const int r0[7] = {0, 0, 4, 0, 2, 0, 1}, dr[7] = {8, 8, 8, 4, 4, 2, 2};
-        Bytes out;
+        const int bpp = channels * depth / 8 > 0 ? channels * depth / 8 : 1;
+        Bytes out, above;
+        int count = 0;
         auto emit = [&](const std::vector<std::uint32_t>& samples) {
-            out.push_back(0);
             const Bytes packed = packRow(samples, depth);
-            out.insert(out.end(), packed.begin(), packed.end());
+            const int filter = firstFilter < 0 ? 0 : (firstFilter + count++) % 5;
+            const Bytes row = filterRow(packed, above, bpp, filter);
+            out.push_back(static_cast<std::uint8_t>(filter));
+            out.insert(out.end(), row.begin(), row.end());
+            above = packed;
         };
         if (!adam7) {
             for (const auto& row : rows) emit(row);
             return out;
         }
         for (int p = 0; p < 7; ++p) {
+            above.clear();
             for (int y = r0[p]; y < height; y += dr[p]) {
                 std::vector<std::uint32_t> samples;
                 for (int x = c0[p]; x < width; x += dc[p])
