@@ -12,7 +12,7 @@ namespace {
 
 using png::tag;
 constexpr std::size_t kHeaderEnd = 33;  // signature and the whole IHDR chunk
-constexpr std::size_t kInflateBlock = 128 * 1024;  // bytes inflated per call, whole rows
+constexpr std::size_t kInflateBlock = 256 * 1024;  // bytes inflated per call, whole rows
 constexpr std::uint32_t kIHDR = tag("IHDR");
 constexpr std::uint32_t kPLTE = tag("PLTE");
 constexpr std::uint32_t kIDAT = tag("IDAT");
@@ -173,12 +173,6 @@ void readResolution(PngDecoder& d, const Chunk& c) {
     d.yPelsPerMeter = y;
 }
 
-// Where one row's pixels and alpha values go.
-struct RowPlace {
-    std::uint8_t* output;
-    std::uint8_t* alpha;
-};
-
 // Decodes `count` rows of the image or of one Adam7 pass, row i going to place(i). Rows are
 // inflated a block of rows per call, which spares zlib its per-call window copies and slow tail;
 // each is then reconstructed and converted in place, the row above read where it lies. Returns
@@ -193,7 +187,7 @@ bool decodeRowRun(PngDecoder& d, z_stream& z, std::size_t count, bool& ended, Pl
     auto convert = [&](std::uint8_t* row, const std::uint8_t* above, std::size_t index) {
         d.currentRow = row;
         d.previousRow = above;
-        const RowPlace at = place(index);
+        const PngRowOutput at = place(index);
         d.alphaCursor = at.alpha;
         unsigned filter = row[0];
         if (filter > 4) filter = 0;
@@ -209,9 +203,16 @@ bool decodeRowRun(PngDecoder& d, z_stream& z, std::size_t count, bool& ended, Pl
         ended = rc == Z_STREAM_END;
         const std::size_t got = rows * rowBytes - z.avail_out;
         const std::size_t whole = got / rowBytes;
-        for (std::size_t i = 0; i < whole; ++i) {
+        for (std::size_t i = 0; i < whole;) {
             std::uint8_t* row = block + i * rowBytes;
-            convert(row, i ? row - rowBytes + 1 : saved, first + i);
+            const std::uint8_t* above = i ? row - rowBytes + 1 : saved;
+            if (d.paethPair && i + 1 < whole && row[0] == 4 && row[rowBytes] == 4) {
+                d.paethPair(d, row, above, place(first + i), place(first + i + 1));
+                i += 2;
+            } else {
+                convert(row, above, first + i);
+                i += 1;
+            }
         }
         const std::uint8_t* above = whole ? block + (whole - 1) * rowBytes + 1 : saved;
         if (const std::size_t part = got % rowBytes) {
@@ -237,7 +238,7 @@ bool sequentialRows(PngDecoder& d, z_stream& z) {
     bool ended = false;
     return decodeRowRun(d, z, height, ended, [&](std::size_t y) {
         const std::size_t row = height - 1 - y;  // rows are stored bottom-up
-        return RowPlace{pixels + row * d.outputStride, d.alphaPlane ? d.alphaPlane + row * width : nullptr};
+        return PngRowOutput{pixels + row * d.outputStride, d.alphaPlane ? d.alphaPlane + row * width : nullptr};
     });
 }
 
@@ -261,7 +262,7 @@ bool interlacedRows(PngDecoder& d, z_stream& z) {
         // Each pass starts without a row above.
         const bool ok = decodeRowRun(d, z, passHeight, ended, [&](std::size_t i) {
             const std::size_t row = height - 1 - (r0 + i * dr);
-            return RowPlace{pixels + row * d.outputStride + c0 * pixelBytes,
+            return PngRowOutput{pixels + row * d.outputStride + c0 * pixelBytes,
                             d.alphaPlane ? d.alphaPlane + row * width + c0 : nullptr};
         });
         if (!ok) return false;
@@ -408,12 +409,14 @@ bool composite(PngDecoder& d) {
         }
         break;
     case 4: {
-        // The image stays grey, so only the background's red component takes part.
+        // The image stays grey, so only the background's red component takes part. Opaque pixels
+        // stay as they are (T[v][255] = v, T[b][0] = 0).
         const std::uint8_t* under = t + bg[0] * 256;
         for (std::size_t y = 0; y < height; ++y) {
             std::uint8_t* p = image.pixels + y * d.outputStride;
             const std::uint8_t* a = d.alphaPlane + y * width;
-            for (std::size_t x = 0; x < width; ++x) p[x] = static_cast<std::uint8_t>(t[p[x] * 256 + a[x]] + under[255 - a[x]]);
+            for (std::size_t x = 0; x < width; ++x)
+                if (a[x] != 255) p[x] = static_cast<std::uint8_t>(t[p[x] * 256 + a[x]] + under[255 - a[x]]);
         }
         break;
     }
@@ -426,6 +429,7 @@ bool composite(PngDecoder& d) {
             const std::uint8_t* a = d.alphaPlane + y * width;
             for (std::size_t x = 0; x < width; ++x, p += 3) {
                 const unsigned alpha = a[x], rest = 255 - alpha;
+                if (alpha == 255) continue;  // T[c][255] = c and T[b][0] = 0: the pixel stays
                 p[0] = static_cast<std::uint8_t>(t[p[0] * 256 + alpha] + underB[rest]);
                 p[1] = static_cast<std::uint8_t>(t[p[1] * 256 + alpha] + underG[rest]);
                 p[2] = static_cast<std::uint8_t>(t[p[2] * 256 + alpha] + underR[rest]);

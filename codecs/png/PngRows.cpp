@@ -89,31 +89,24 @@ struct Rgba16 : Rgba8 {
 #ifdef VANTLE_PNG_SSE2
 // Paeth for 8-bit RGB and RGBA with one pixel's channels side by side in 16-bit lanes: a quarter
 // of the instructions of the byte-by-byte form, the same arithmetic.
-template <class Format>
-void paethRowSse2(PngDecoder& d, std::uint8_t* output) {
-    constexpr int U = Format::unit;
-    const int pixels = (d.rowBytes - 1) / U;
-    std::uint8_t* cur = d.currentRow + 1;
-    const std::uint8_t* prev = d.previousRow;
-    std::uint8_t* alpha = d.alphaCursor;
-    const std::ptrdiff_t outAdvance = d.outputStep;
-    const std::ptrdiff_t alphaAdvance = d.pixelStep;
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i byteMask = _mm_set1_epi16(0xFF);
-    // Exactly U bytes, the row may end right behind the pixel; assembled in a register, since a
-    // narrow store read back wide stalls.
-    auto load = [&](const std::uint8_t* p) {
+struct PaethSse2 {
+    __m128i zero = _mm_setzero_si128();
+    __m128i byteMask = _mm_set1_epi16(0xFF);
+
+    // Exactly `unit` bytes (the row may end right behind the pixel), assembled in a register,
+    // since a narrow store read back wide stalls.
+    template <int U>
+    __m128i load(const std::uint8_t* p) const {
         std::uint32_t v;
         if constexpr (U == 4) std::memcpy(&v, p, 4);
         else v = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16;
         return _mm_unpacklo_epi8(_mm_cvtsi32_si128(static_cast<int>(v)), zero);
-    };
-    auto absolute = [&](__m128i v) { return _mm_max_epi16(v, _mm_sub_epi16(zero, v)); };
-    __m128i left = zero, upperLeft = zero;
-    for (int p = 0; p < pixels; ++p) {
-        const __m128i up = load(prev + p * U);
-        const __m128i x = load(cur + p * U);
-        // p = left + up - upperLeft: pa = |up - upperLeft|, pb = |left - upperLeft|, pc = |pa' + pb'|.
+    }
+    __m128i absolute(__m128i v) const { return _mm_max_epi16(v, _mm_sub_epi16(zero, v)); }
+
+    // x + the Paeth predictor of (left, up, upperLeft), modulo 256.
+    __m128i reconstruct(__m128i x, __m128i left, __m128i up, __m128i upperLeft) const {
+        // p = left + up - upperLeft: pa = |p - left|, pb = |p - up|, pc = |p - upperLeft|.
         const __m128i toUp = _mm_sub_epi16(up, upperLeft);
         const __m128i toLeft = _mm_sub_epi16(left, upperLeft);
         const __m128i pa = absolute(toUp);
@@ -122,16 +115,66 @@ void paethRowSse2(PngDecoder& d, std::uint8_t* output) {
         // left when pa <= pb and pa <= pc, else up when pb <= pc, else upper left.
         const __m128i notLeft = _mm_or_si128(_mm_cmpgt_epi16(pa, pb), _mm_cmpgt_epi16(pa, pc));
         const __m128i takeUpperLeft = _mm_cmpgt_epi16(pb, pc);
-        const __m128i upOrUpperLeft = _mm_or_si128(_mm_andnot_si128(takeUpperLeft, up), _mm_and_si128(takeUpperLeft, upperLeft));
+        const __m128i upOrUpperLeft =
+            _mm_or_si128(_mm_andnot_si128(takeUpperLeft, up), _mm_and_si128(takeUpperLeft, upperLeft));
         const __m128i predictor = _mm_or_si128(_mm_andnot_si128(notLeft, left), _mm_and_si128(notLeft, upOrUpperLeft));
-        const __m128i value = _mm_and_si128(_mm_add_epi16(x, predictor), byteMask);
+        return _mm_and_si128(_mm_add_epi16(x, predictor), byteMask);
+    }
+
+    // The pixel's bytes, stored back into the row when `row` is given, and written out.
+    template <class Format>
+    void finish(__m128i value, std::uint8_t* row, std::uint8_t* out, std::uint8_t* alpha) const {
         const auto packed = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(value, value)));
-        std::uint8_t v[4] = {static_cast<std::uint8_t>(packed), static_cast<std::uint8_t>(packed >> 8),
-                             static_cast<std::uint8_t>(packed >> 16), static_cast<std::uint8_t>(packed >> 24)};
-        for (int k = 0; k < U; ++k) cur[p * U + k] = v[k];
-        Format::emit(v, output + p * outAdvance, Format::alpha ? alpha + p * alphaAdvance : nullptr);
+        const std::uint8_t v[4] = {static_cast<std::uint8_t>(packed), static_cast<std::uint8_t>(packed >> 8),
+                                   static_cast<std::uint8_t>(packed >> 16), static_cast<std::uint8_t>(packed >> 24)};
+        if (row)
+            for (int k = 0; k < Format::unit; ++k) row[k] = v[k];
+        Format::emit(v, out, alpha);
+    }
+};
+
+template <class Format>
+void paethRowSse2(PngDecoder& d, std::uint8_t* output) {
+    constexpr int U = Format::unit;
+    const PaethSse2 k;
+    const int pixels = (d.rowBytes - 1) / U;
+    std::uint8_t* cur = d.currentRow + 1;
+    const std::uint8_t* prev = d.previousRow;
+    std::uint8_t* alpha = d.alphaCursor;
+    __m128i left = k.zero, upperLeft = k.zero;
+    for (int p = 0; p < pixels; ++p) {
+        const __m128i up = k.load<U>(prev + p * U);
+        const __m128i value = k.reconstruct(k.load<U>(cur + p * U), left, up, upperLeft);
+        k.finish<Format>(value, cur + p * U, output + p * d.outputStep, Format::alpha ? alpha + p * d.pixelStep : nullptr);
         left = value;
         upperLeft = up;
+    }
+}
+
+// Two Paeth rows in one pass: the lower row's chain runs a pixel behind the upper row's and takes
+// its row above from registers, so the two dependency chains overlap. Only the lower row is stored
+// back, as the row above whatever follows.
+template <class Format>
+void paethPairSse2(PngDecoder& d, std::uint8_t* rows, const std::uint8_t* above, const PngRowOutput& first,
+                   const PngRowOutput& second) {
+    constexpr int U = Format::unit;
+    const PaethSse2 k;
+    const int pixels = (d.rowBytes - 1) / U;
+    const std::uint8_t* upper = rows + 1;
+    std::uint8_t* lower = rows + d.rowBytes + 1;
+    __m128i leftA = k.zero, upperLeftA = k.zero, leftB = k.zero, upperLeftB = k.zero;
+    for (int p = 0; p < pixels; ++p) {
+        const __m128i upA = k.load<U>(above + p * U);
+        const __m128i valueA = k.reconstruct(k.load<U>(upper + p * U), leftA, upA, upperLeftA);
+        const __m128i valueB = k.reconstruct(k.load<U>(lower + p * U), leftB, valueA, upperLeftB);
+        k.finish<Format>(valueA, nullptr, first.output + p * d.outputStep,
+                         Format::alpha ? first.alpha + p * d.pixelStep : nullptr);
+        k.finish<Format>(valueB, lower + p * U, second.output + p * d.outputStep,
+                         Format::alpha ? second.alpha + p * d.pixelStep : nullptr);
+        leftA = valueA;
+        upperLeftA = upA;
+        leftB = valueB;
+        upperLeftB = valueA;
     }
 }
 #endif
@@ -211,6 +254,10 @@ void unpackLastByte(PngDecoder& d, std::uint8_t*& out, std::uint8_t byte) {
 
 template <class Format>
 void useSampleRoutines(PngDecoder& d) {
+    d.paethPair = nullptr;
+#ifdef VANTLE_PNG_SSE2
+    if constexpr (std::is_same_v<Format, Rgb8> || std::is_same_v<Format, Rgba8>) d.paethPair = paethPairSse2<Format>;
+#endif
     d.rowRoutine[kNone] = sampleRow<Format, kNone>;
     d.rowRoutine[kSub] = sampleRow<Format, kSub>;
     d.rowRoutine[kUp] = sampleRow<Format, kUp>;
@@ -227,6 +274,7 @@ void usePackedRoutines(PngDecoder& d) {
     d.rowRoutine[kUp] = packedRow<kUp>;
     d.rowRoutine[kAverage] = packedRow<kAverage>;
     d.rowRoutine[kPaeth] = packedRow<kPaeth>;
+    d.paethPair = nullptr;
     d.unpackByte = unpackByte<Depth>;
     d.unpackLastByte = unpackLastByte<Depth>;
     d.filterUnit = 1;

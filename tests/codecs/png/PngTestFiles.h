@@ -115,12 +115,13 @@ inline Bytes filterRow(const Bytes& row, const Bytes& above, int bpp, int filter
 }
 
 // An image as rows of samples (channels interleaved), turned into PNG image data, plain or in the
-// seven Adam7 passes; rows unfiltered, or with filter types cycling from `firstFilter`.
+// seven Adam7 passes; rows unfiltered (-1), with filter types cycling from `filters` (0 to 4), or
+// all of type `filters` - 5 (5 to 9).
 struct SampleImage {
     int width = 0, height = 0, channels = 1, depth = 8;
     std::vector<std::vector<std::uint32_t>> rows;
 
-    Bytes filtered(bool adam7, int firstFilter = -1) const {
+    Bytes filtered(bool adam7, int filters = -1) const {
         static const int c0[7] = {0, 4, 0, 2, 0, 1, 0}, dc[7] = {8, 8, 4, 4, 2, 2, 1};
         static const int r0[7] = {0, 0, 4, 0, 2, 0, 1}, dr[7] = {8, 8, 8, 4, 4, 2, 2};
         const int bpp = channels * depth / 8 > 0 ? channels * depth / 8 : 1;
@@ -128,7 +129,7 @@ struct SampleImage {
         int count = 0;
         auto emit = [&](const std::vector<std::uint32_t>& samples) {
             const Bytes packed = packRow(samples, depth);
-            const int filter = firstFilter < 0 ? 0 : (firstFilter + count++) % 5;
+            const int filter = filters < 0 ? 0 : filters >= 5 ? filters - 5 : (filters + count++) % 5;
             const Bytes row = filterRow(packed, above, bpp, filter);
             out.push_back(static_cast<std::uint8_t>(filter));
             out.insert(out.end(), row.begin(), row.end());
