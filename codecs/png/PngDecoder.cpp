@@ -283,7 +283,10 @@ bool decodeRows(PngDecoder& d) {
     if (rowBytes > 0x7FFFFFFFu) {
         fail(d, status::kBadHeader);
     } else {
-        d.blockBytes = rowBytes > kInflateBlock ? static_cast<std::size_t>(rowBytes) : kInflateBlock;
+        // A small image needs no more than its own rows.
+        const std::uint64_t allRows = rowBytes * static_cast<std::uint64_t>(d.imageHeight);
+        const std::uint64_t block = allRows < kInflateBlock ? allRows : kInflateBlock;
+        d.blockBytes = static_cast<std::size_t>(rowBytes > block ? rowBytes : block);
         d.rowBlock = static_cast<std::uint8_t*>(platform::heapAlloc(static_cast<std::size_t>(rowBytes) + d.blockBytes));
         if (!d.rowBlock) {
             fail(d, status::kNoMemory);
