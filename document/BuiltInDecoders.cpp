@@ -4,6 +4,7 @@
 #include "codecs/Gif.h"
 #include "codecs/Tiff.h"
 #include "codecs/jpeg/JpegCodec.h"
+#include "codecs/png/PngDecoder.h"
 
 namespace {
 
@@ -21,6 +22,7 @@ ImageData* run(FramedLoad load, const WideString& path, DecodeOutcome& outcome) 
 ImageData* bmp(const WideString& path, DecodeOutcome& outcome) { return run(loadBmp, path, outcome); }
 ImageData* tiff(const WideString& path, DecodeOutcome& outcome) { return run(loadTiff, path, outcome); }
 ImageData* gif(const WideString& path, DecodeOutcome& outcome) { return run(loadGif, path, outcome); }
+ImageData* png(const WideString& path, DecodeOutcome& outcome) { return run(loadPng, path, outcome); }
 
 // The JPEG reader also tells whether the file carried EXIF, which a JPEG save carries over.
 ImageData* jpeg(const WideString& path, DecodeOutcome& outcome) {
@@ -33,11 +35,10 @@ ImageData* jpeg(const WideString& path, DecodeOutcome& outcome) {
 }
 
 // Indexed by ImageFormat. A format without an entry goes to the plug-ins like an unrecognised file.
-// The PNG decoder takes its place here through a wrapper like the ones above.
 constexpr BuiltInDecoder kDecoders[] = {
     nullptr,  // 0 not recognised
     bmp,      // 1 BMP
-    nullptr,  // 2 PNG
+    png,      // 2 PNG
     jpeg,     // 3 JPEG
     tiff,     // 4 TIFF
     gif,      // 5 GIF

@@ -4,9 +4,6 @@
 # package version; prints the install prefix on its last line.
 set -euo pipefail
 
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
-
 version=$(dpkg-query -W -f='${Version}' libjpeg62-turbo-dev 2>/dev/null || true)
 [ -n "$version" ] || version=$(apt-cache policy libjpeg-turbo-progs | awk '/Candidate:/ {print $2}')
 key=$(echo "$version" | tr ':~+' '___')
@@ -19,23 +16,7 @@ if [ -f "$prefix/lib/libjpeg.a" ] && [ -f "$prefix/include/jpeglib.h" ]; then
 fi
 
 # apt-get source needs deb-src entries for the archive this machine already uses.
-srcfile=/etc/apt/sources.list.d/vantle-deb-src.sources
-if ! apt-get source --print-uris libjpeg-turbo >/dev/null 2>&1; then
-  tmp=$(mktemp)
-  for f in /etc/apt/sources.list.d/*.sources; do
-    [ -f "$f" ] && [ "$f" != "$srcfile" ] || continue
-    # deb822: copy each stanza whose Types include deb, as deb-src.
-    perl -00 -ne 'if (/^Types:.*\bdeb\b/m) { s/^Types:.*$/Types: deb-src/m; s/\s*\z/\n\n/; print }' "$f" >>"$tmp"
-  done
-  for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-    [ -f "$f" ] || continue
-    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' "$f" >>"$tmp.list" || true
-  done
-  if [ -s "$tmp" ]; then $SUDO cp "$tmp" "$srcfile"; fi
-  if [ -s "$tmp.list" ]; then $SUDO cp "$tmp.list" /etc/apt/sources.list.d/vantle-deb-src.list; fi
-  rm -f "$tmp" "$tmp.list"
-  $SUDO apt-get update -q
-fi
+"$(dirname "$0")/ensure-deb-src.sh" libjpeg-turbo
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -27,3 +27,5 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 "$here/build-jpeg-mingw.sh"
+# PngSuite for the PNG conformance test, into the same cache; the test skips when it is missing.
+"$here/fetch-pngsuite.sh" >/dev/null || echo "setup: PngSuite could not be fetched; its conformance test will skip"

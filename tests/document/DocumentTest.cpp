@@ -10,6 +10,7 @@
 #include "codecs/ImageFormat.h"
 #include "codecs/Tiff.h"
 #include "codecs/jpeg/JpegCodec.h"
+#include "codecs/png/PngEncoder.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -125,6 +126,21 @@ TEST_F(DocumentLoad, GifIsInstalledAsTwentyFourBit) {
     ASSERT_TRUE(LoadDocument(document, &path, host));
     EXPECT_EQ(document.header.biBitCount, 24);
     EXPECT_EQ(document.header.biXPelsPerMeter, 0);
+    EXPECT_EQ(std::memcmp(document.sourcePixels, pixels.data(), pixels.size()), 0);
+}
+
+TEST_F(DocumentLoad, PngIsReadByItsOwnDecoder) {
+    Bytes pixels(8 * 2, 0);
+    pixels[0] = 0x10, pixels[1] = 0x20, pixels[2] = 0x30;  // bottom left; the rest black
+    PngEncoder encoder;
+    setupPngEncoder(encoder, 2, 2, 2835, 2835, true);
+    const WideString path = dir.file(u"picture.png");
+    ASSERT_TRUE(savePng(encoder, path, pixels.data()));
+    discard(encoder);
+    ASSERT_TRUE(LoadDocument(document, &path, host));
+    EXPECT_EQ(calls.plugin, 0);
+    EXPECT_EQ(document.header.biBitCount, 24);
+    EXPECT_EQ(document.header.biXPelsPerMeter, 2835);
     EXPECT_EQ(std::memcmp(document.sourcePixels, pixels.data(), pixels.size()), 0);
 }
 
