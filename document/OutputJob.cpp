@@ -6,6 +6,7 @@
 #include "codecs/Gif.h"
 #include "codecs/Tiff.h"
 #include "codecs/jpeg/JpegCodec.h"
+#include "codecs/png/PngEncoder.h"
 #include "imaging/OutputFilters.h"
 #include "imaging/Resample.h"
 #include "platform/platform.h"
@@ -244,6 +245,16 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         return false;
     }
 
+    if (format == output::kPng) {
+        PngEncoder encoder;
+        setupPngEncoder(encoder, h.biWidth, h.biHeight, h.biXPelsPerMeter, h.biYPelsPerMeter, options.interlaced);
+        const bool saved = savePng(encoder, path, document.sourcePixels);
+        const CodecStatus why = encoder.status;
+        discard(encoder);
+        if (!saved) failure.messageId = why > status::kFailure ? why : status::kCannotCreate;
+        return saved;
+    }
+
     ImageSink sink;
     sink.xResolution = h.biXPelsPerMeter;
     sink.yResolution = h.biYPelsPerMeter;
@@ -260,10 +271,6 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
     case output::kGif:
         setGeometry(sink.reducer, width, height, 24, 8);
         saved = saveGif(sink, path, document.palette, document.sourcePixels, options.interlaced);
-        break;
-    case output::kPng:
-        // The PNG writer is not part of this build yet.
-        sink.status = status::kCannotCreate;
         break;
     default:
         sink.status = status::kCannotCreate;
