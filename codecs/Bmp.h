@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "codecs/ByteReader.h"
 #include "codecs/ImageSink.h"
 #include "codecs/ImageSource.h"
 
@@ -24,6 +25,8 @@ std::uint8_t bitFieldChannel(const BitFields& fields, int channel, std::uint32_t
 void convertBitFieldRow(const BitFields& fields, const std::uint8_t* source, std::uint32_t bytesPerPixel,
                         std::uint8_t* target, std::uint32_t count);
 // Unpacks `count` pixels of 1 or 4 bits, most significant first, into one index byte each.
+// Reads the 40 bytes of a BITMAPINFOHEADER as stored in files and packed DIBs (little-endian).
+BITMAPINFOHEADER readInfoHeader(ByteReader& r);
 void unpackIndexedRow(const std::uint8_t* source, std::uint32_t bits, std::uint8_t* target, std::uint32_t count);
 
 // The decode step over [begin, end) of the source (the "BM" signature was tested by the caller).

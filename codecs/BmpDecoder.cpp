@@ -210,15 +210,8 @@ void unpackIndexedRow(const std::uint8_t* s, std::uint32_t bits, std::uint8_t* d
     }
 }
 
-bool decodeBmp(ImageSource& source) {
-    ByteReader r = source.reader();
-    BmpFile f{};
-    f.size = r.size();
-    if (f.size < kMinimumFile) return fail(source, status::kBadFile);
-    r.seek(10);
-    f.offBits = r.u32le();
-    if (f.offBits > f.size) return fail(source, status::kBadFile);
-    BITMAPINFOHEADER& h = f.info;
+BITMAPINFOHEADER readInfoHeader(ByteReader& r) {
+    BITMAPINFOHEADER h{};
     h.biSize = r.u32le();
     h.biWidth = static_cast<std::int32_t>(r.u32le());
     h.biHeight = static_cast<std::int32_t>(r.u32le());
@@ -230,6 +223,19 @@ bool decodeBmp(ImageSource& source) {
     h.biYPelsPerMeter = static_cast<std::int32_t>(r.u32le());
     h.biClrUsed = r.u32le();
     h.biClrImportant = r.u32le();
+    return h;
+}
+
+bool decodeBmp(ImageSource& source) {
+    ByteReader r = source.reader();
+    BmpFile f{};
+    f.size = r.size();
+    if (f.size < kMinimumFile) return fail(source, status::kBadFile);
+    r.seek(10);
+    f.offBits = r.u32le();
+    if (f.offBits > f.size) return fail(source, status::kBadFile);
+    f.info = readInfoHeader(r);
+    BITMAPINFOHEADER& h = f.info;
     if (r.failed) return fail(source, status::kBadFile);
     source.cursor = r.cursor;
     // Bottom-up files only: a negative height (top-down rows) is refused like a zero one.

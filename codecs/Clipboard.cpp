@@ -21,22 +21,6 @@ bool fail(ImageSink& sink, CodecStatus code) {
     return false;
 }
 
-BITMAPINFOHEADER readHeader(ByteReader& r) {
-    BITMAPINFOHEADER h{};
-    h.biSize = r.u32le();
-    h.biWidth = static_cast<std::int32_t>(r.u32le());
-    h.biHeight = static_cast<std::int32_t>(r.u32le());
-    h.biPlanes = r.u16le();
-    h.biBitCount = r.u16le();
-    h.biCompression = r.u32le();
-    h.biSizeImage = r.u32le();
-    h.biXPelsPerMeter = static_cast<std::int32_t>(r.u32le());
-    h.biYPelsPerMeter = static_cast<std::int32_t>(r.u32le());
-    h.biClrUsed = r.u32le();
-    h.biClrImportant = r.u32le();
-    return h;
-}
-
 // 1, 4 and 8 bits: an 8-bit image with the bitmap's colour table.
 bool pasteIndexed(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64_t tableOffset) {
     if (h.biCompression != BI_RGB) return fail(source, status::kBadHeader);
@@ -124,7 +108,7 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
 
 bool decodeClipboardDib(ImageSource& source) {
     ByteReader r = source.reader();
-    const BITMAPINFOHEADER h = readHeader(r);
+    const BITMAPINFOHEADER h = readInfoHeader(r);
     if (r.failed) return fail(source, status::kBadFile);
     // A shorter header (BITMAPCOREHEADER) lays its fields out differently.
     if (h.biSize < kInfoHeaderBytes) return fail(source, status::kBadHeader);

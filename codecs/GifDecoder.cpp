@@ -1,24 +1,12 @@
 #include <cstring>
 
 #include "codecs/Gif.h"
+#include "platform/PageBuffer.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr unsigned kMaxCodes = 4096;
-
-// A page buffer freed on every path out of the decode step.
-struct PageBuffer {
-    std::uint8_t* data = nullptr;
-    PageBuffer() = default;
-    PageBuffer(const PageBuffer&) = delete;
-    PageBuffer& operator=(const PageBuffer&) = delete;
-    ~PageBuffer() { platform::pageFree(data); }
-    bool alloc(std::size_t bytes) {
-        data = static_cast<std::uint8_t*>(platform::pageAlloc(bytes));
-        return data != nullptr;
-    }
-};
 
 bool fail(ImageSource& source, CodecStatus code) {
     source.status = code;

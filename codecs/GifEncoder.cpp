@@ -1,6 +1,7 @@
 #include <cstring>
 
 #include "codecs/Gif.h"
+#include "platform/PageBuffer.h"
 #include "platform/platform.h"
 
 namespace {
@@ -34,18 +35,6 @@ struct LzwWriter {
 inline unsigned chainOf(unsigned prefix, unsigned byte) {
     return ((prefix << 8 | byte) * 2654435761u) >> (32 - kChainBits);
 }
-
-struct PageBuffer {
-    std::uint8_t* data = nullptr;
-    PageBuffer() = default;
-    PageBuffer(const PageBuffer&) = delete;
-    PageBuffer& operator=(const PageBuffer&) = delete;
-    ~PageBuffer() { platform::pageFree(data); }
-    bool alloc(std::size_t bytes) {
-        data = static_cast<std::uint8_t*>(platform::pageAlloc(bytes));
-        return data != nullptr;
-    }
-};
 
 bool fail(ImageSink& sink, CodecStatus code) {
     sink.status = code;
