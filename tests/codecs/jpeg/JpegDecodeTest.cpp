@@ -41,16 +41,16 @@ std::size_t middleOfFirstScan(const std::vector<std::uint8_t>& jpeg) {
 }
 
 TEST(JpegDecode, GreyLoadsAsEightBitWithGreyPalette) {
-    LibraryJpeg spec;
-    spec.width = 5;  // stride 8
-    spec.height = 16;
-    spec.components = 1;
-    spec.colorSpace = JCS_GRAYSCALE;
+    LibraryJpeg params;
+    params.width = 5;  // stride 8
+    params.height = 16;
+    params.components = 1;
+    params.colorSpace = JCS_GRAYSCALE;
     std::vector<std::uint8_t> samples(5 * 16);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 5; ++x) samples[y * 5 + x] = y < 8 ? 0 : 255;  // top half black
     Loaded got;
-    decode(encodeWithLibrary(spec, samples), got);
+    decode(encodeWithLibrary(params, samples), got);
     ASSERT_NE(got.image, nullptr);
     const BITMAPINFOHEADER& h = got.image->header;
     EXPECT_EQ(h.biBitCount, 8);
@@ -72,9 +72,9 @@ TEST(JpegDecode, GreyLoadsAsEightBitWithGreyPalette) {
 }
 
 TEST(JpegDecode, ColourLoadsBlueGreenRedBottomUp) {
-    LibraryJpeg spec;
-    spec.width = 16;
-    spec.height = 16;
+    LibraryJpeg params;
+    params.width = 16;
+    params.height = 16;
     std::vector<std::uint8_t> samples(16 * 16 * 3);
     for (int y = 0; y < 16; ++y)
         for (int x = 0; x < 16; ++x) {
@@ -84,7 +84,7 @@ TEST(JpegDecode, ColourLoadsBlueGreenRedBottomUp) {
             s[2] = y < 8 ? 0 : 255;
         }
     Loaded got;
-    decode(encodeWithLibrary(spec, samples), got);
+    decode(encodeWithLibrary(params, samples), got);
     ASSERT_NE(got.image, nullptr);
     EXPECT_EQ(got.image->header.biBitCount, 24);
     EXPECT_EQ(got.image->sourceBitDepth, 24u);
@@ -110,16 +110,16 @@ TEST(JpegDecode, CmykUsesStoredInkValuesThroughTheProductTable) {
         {200, 100, 50, 128, 25, 50, 100},  // floor(50*128/255)=25, floor(100*128/255)=50, floor(200*128/255)=100
     };
     for (const Case& c : cases) {
-        LibraryJpeg spec;
-        spec.width = 8;
-        spec.height = 8;
-        spec.components = 4;
-        spec.colorSpace = JCS_CMYK;
-        spec.jfif = false;
+        LibraryJpeg params;
+        params.width = 8;
+        params.height = 8;
+        params.components = 4;
+        params.colorSpace = JCS_CMYK;
+        params.jfif = false;
         std::vector<std::uint8_t> samples;
         for (int i = 0; i < 64; ++i) samples.insert(samples.end(), {c.c, c.m, c.y, c.k});
         Loaded got;
-        decode(encodeWithLibrary(spec, samples), got);
+        decode(encodeWithLibrary(params, samples), got);
         ASSERT_NE(got.image, nullptr);
         EXPECT_EQ(got.image->header.biBitCount, 24);
         const std::uint8_t* p = pixelAt(got.image, 4, 4);
@@ -142,12 +142,12 @@ TEST(JpegDecode, DensityBecomesPixelsPerMetre) {
         {0, 72, 72, 0, 0},
     };
     for (const Case& c : cases) {
-        LibraryJpeg spec;
-        spec.densityUnit = c.unit;
-        spec.xDensity = c.x;
-        spec.yDensity = c.y;
+        LibraryJpeg params;
+        params.densityUnit = c.unit;
+        params.xDensity = c.x;
+        params.yDensity = c.y;
         Loaded got;
-        decode(encodeWithLibrary(spec, std::vector<std::uint8_t>(8 * 8 * 3, 128)), got);
+        decode(encodeWithLibrary(params, std::vector<std::uint8_t>(8 * 8 * 3, 128)), got);
         ASSERT_NE(got.image, nullptr);
         EXPECT_EQ(got.image->header.biXPelsPerMeter, c.xPpm) << c.unit << " " << c.x;
         EXPECT_EQ(got.image->header.biYPelsPerMeter, c.yPpm) << c.unit << " " << c.y;
@@ -225,12 +225,12 @@ TEST(JpegDecode, OversizedFramesAreRefusedFromTheHeader) {
 }
 
 TEST(JpegDecode, TwoComponentsAreUnsupported) {
-    LibraryJpeg spec;
-    spec.components = 2;
-    spec.colorSpace = JCS_UNKNOWN;
-    spec.jfif = false;
+    LibraryJpeg params;
+    params.components = 2;
+    params.colorSpace = JCS_UNKNOWN;
+    params.jfif = false;
     Loaded got;
-    decode(encodeWithLibrary(spec, std::vector<std::uint8_t>(8 * 8 * 2, 90)), got);
+    decode(encodeWithLibrary(params, std::vector<std::uint8_t>(8 * 8 * 2, 90)), got);
     EXPECT_EQ(got.image, nullptr);
     EXPECT_EQ(got.status, status::kBadHeader);
 }

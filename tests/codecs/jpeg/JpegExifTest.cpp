@@ -78,12 +78,12 @@ Thumbnail thumbnailOf(const TiffReader& tiff) {
 TEST(JpegExif, CopiedBlockResetsOrientationAndStatesTheWrittenSize) {
     for (const bool bigEndian : {false, true}) {
         for (const bool asShort : {true, false}) {
-            ExifSpec spec;
-            spec.bigEndian = bigEndian;
-            spec.dimensionsAsShort = asShort;
-            spec.withThumbnail = false;
+            ExifSpec params;
+            params.bigEndian = bigEndian;
+            params.dimensionsAsShort = asShort;
+            params.withThumbnail = false;
             const Image image = makeImage(123, 45);
-            ExifSave save(makeTiff(spec), image);
+            ExifSave save(makeTiff(params), image);
             ASSERT_TRUE(save.ok);
             // The source stays as it was.
             EXPECT_EQ(readWholeFile(save.sourcePath), save.source);
@@ -109,7 +109,7 @@ TEST(JpegExif, CopiedBlockResetsOrientationAndStatesTheWrittenSize) {
                 EXPECT_EQ(tiff.u32(e + 8), value) << bigEndian << asShort;
             }
             // Without IFD1 the block is carried as it stands otherwise, with no thumbnail added.
-            EXPECT_EQ(exif.segmentLength, makeTiff(spec).size() + 8);
+            EXPECT_EQ(exif.segmentLength, makeTiff(params).size() + 8);
             EXPECT_EQ(tiff.nextIfd(kIfd0), 0u);
         }
     }
@@ -123,11 +123,11 @@ TEST(JpegExif, ThumbnailIsReplacedByOneOfTheWrittenImage) {
                           {320, 81, 160, 41}};
     for (const bool bigEndian : {false, true}) {
         for (const Case& c : cases) {
-            ExifSpec spec;
-            spec.bigEndian = bigEndian;
-            spec.trailer = std::vector<std::uint8_t>(50, 0x77);
+            ExifSpec params;
+            params.bigEndian = bigEndian;
+            params.trailer = std::vector<std::uint8_t>(50, 0x77);
             const Image image = makeImage(c.width, c.height, 2835, 2835);
-            ExifSave save(makeTiff(spec), image);
+            ExifSave save(makeTiff(params), image);
             ASSERT_TRUE(save.ok);
             const ExifView exif = exifOf(save.output);
             const TiffReader tiff{exif.tiff.data(), exif.tiff.size()};
@@ -248,9 +248,9 @@ TEST(JpegExif, DamagedBlocksNeverBreakTheOutput) {
 
 TEST(JpegExif, PatchDimensionsFollowsTheByteOrderAndStaysInBounds) {
     for (const bool bigEndian : {false, true}) {
-        ExifSpec spec;
-        spec.bigEndian = bigEndian;
-        const std::vector<std::uint8_t> original = makeTiff(spec);
+        ExifSpec params;
+        params.bigEndian = bigEndian;
+        const std::vector<std::uint8_t> original = makeTiff(params);
         // Every length, including those that cut the block inside an IFD (an exact-size heap
         // block, so a read past n shows under ASan). PixelXDimension's entry ends at 64, Y's at 76.
         for (std::size_t n = 0; n <= original.size(); ++n) {
@@ -274,9 +274,9 @@ TEST(JpegExif, PatchDimensionsFollowsTheByteOrderAndStaysInBounds) {
 
 TEST(JpegExif, MarkerScanHooks) {
     const std::vector<std::uint8_t> jpeg = encodeWithCodec(makeImage(8, 8));
-    ExifSpec spec;
-    spec.orientation = 8;
-    const std::vector<std::uint8_t> payload = exifPayload(makeTiff(spec));
+    ExifSpec params;
+    params.orientation = 8;
+    const std::vector<std::uint8_t> payload = exifPayload(makeTiff(params));
     const std::vector<std::uint8_t> other = {'X', 'M', 'P', 0, 1, 2};
     std::vector<std::uint8_t> file = withSegment(withSegment(jpeg, 0xE1, payload), 0xE1, other);
 

@@ -69,7 +69,7 @@ struct LibraryJpeg {
     bool jfif = true;
     int quality = 100;
 };
-inline std::vector<std::uint8_t> encodeWithLibrary(const LibraryJpeg& spec, const std::vector<std::uint8_t>& samples) {
+inline std::vector<std::uint8_t> encodeWithLibrary(const LibraryJpeg& params, const std::vector<std::uint8_t>& samples) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr err;
     cinfo.err = jpeg_std_error(&err);
@@ -77,23 +77,23 @@ inline std::vector<std::uint8_t> encodeWithLibrary(const LibraryJpeg& spec, cons
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
     jpeg_mem_dest(&cinfo, &buffer, &size);
-    cinfo.image_width = static_cast<JDIMENSION>(spec.width);
-    cinfo.image_height = static_cast<JDIMENSION>(spec.height);
-    cinfo.input_components = spec.components;
-    cinfo.in_color_space = spec.colorSpace;
+    cinfo.image_width = static_cast<JDIMENSION>(params.width);
+    cinfo.image_height = static_cast<JDIMENSION>(params.height);
+    cinfo.input_components = params.components;
+    cinfo.in_color_space = params.colorSpace;
     jpeg_set_defaults(&cinfo);
-    if (spec.colorSpace == JCS_UNKNOWN) jpeg_set_colorspace(&cinfo, JCS_UNKNOWN);
+    if (params.colorSpace == JCS_UNKNOWN) jpeg_set_colorspace(&cinfo, JCS_UNKNOWN);
     for (int c = 0; c < cinfo.num_components; ++c) {
         cinfo.comp_info[c].h_samp_factor = 1;
         cinfo.comp_info[c].v_samp_factor = 1;
     }
-    jpeg_set_quality(&cinfo, spec.quality, TRUE);
-    cinfo.write_JFIF_header = spec.jfif ? TRUE : FALSE;
-    cinfo.density_unit = static_cast<UINT8>(spec.densityUnit);
-    cinfo.X_density = static_cast<UINT16>(spec.xDensity);
-    cinfo.Y_density = static_cast<UINT16>(spec.yDensity);
+    jpeg_set_quality(&cinfo, params.quality, TRUE);
+    cinfo.write_JFIF_header = params.jfif ? TRUE : FALSE;
+    cinfo.density_unit = static_cast<UINT8>(params.densityUnit);
+    cinfo.X_density = static_cast<UINT16>(params.xDensity);
+    cinfo.Y_density = static_cast<UINT16>(params.yDensity);
     jpeg_start_compress(&cinfo, TRUE);
-    const std::size_t rowBytes = std::size_t(spec.width) * spec.components;
+    const std::size_t rowBytes = std::size_t(params.width) * params.components;
     while (cinfo.next_scanline < cinfo.image_height) {
         auto row = const_cast<JSAMPROW>(samples.data() + rowBytes * cinfo.next_scanline);
         jpeg_write_scanlines(&cinfo, &row, 1);
@@ -200,29 +200,29 @@ struct ExifSpec {
 // Layout: header 8 | IFD0 (2 entries) @8 | Exif IFD (3 entries) @38 | IFD1 (2 entries) @80 |
 // thumbnail @110 + padding. The thumbnail length value sits at 80 + 2 + 12 + 8 = 102.
 constexpr std::uint32_t kIfd0 = 8, kExifIfd = 38, kIfd1 = 80, kThumbnail = 110, kThumbnailLengthValue = 102;
-inline std::vector<std::uint8_t> makeTiff(const ExifSpec& spec) {
-    TiffWriter w{spec.bigEndian, {}};
-    w.bytes.insert(w.bytes.end(), spec.bigEndian ? std::initializer_list<std::uint8_t>{'M', 'M'}
+inline std::vector<std::uint8_t> makeTiff(const ExifSpec& params) {
+    TiffWriter w{params.bigEndian, {}};
+    w.bytes.insert(w.bytes.end(), params.bigEndian ? std::initializer_list<std::uint8_t>{'M', 'M'}
                                                  : std::initializer_list<std::uint8_t>{'I', 'I'});
     w.u16(42);
     w.u32(kIfd0);
     w.u16(2);
-    w.entry(0x0112, 3, 1, spec.orientation);
+    w.entry(0x0112, 3, 1, params.orientation);
     w.entry(0x8769, 4, 1, kExifIfd);
-    w.u32(spec.withThumbnail ? kIfd1 : 0);
+    w.u32(params.withThumbnail ? kIfd1 : 0);
     w.u16(3);
     w.entry(0x9000, 7, 4, 0x30323330);  // ExifVersion, kept as it stands
-    w.entry(0xA002, spec.dimensionsAsShort ? 3 : 4, 1, spec.pixelX);
-    w.entry(0xA003, spec.dimensionsAsShort ? 3 : 4, 1, spec.pixelY);
+    w.entry(0xA002, params.dimensionsAsShort ? 3 : 4, 1, params.pixelX);
+    w.entry(0xA003, params.dimensionsAsShort ? 3 : 4, 1, params.pixelY);
     w.u32(0);
-    if (spec.withThumbnail) {
+    if (params.withThumbnail) {
         w.u16(2);
-        w.entry(0x0201, 4, 1, kThumbnail + spec.padding);
-        w.entry(0x0202, 4, 1, static_cast<std::uint32_t>(spec.thumbnail.size()));
+        w.entry(0x0201, 4, 1, kThumbnail + params.padding);
+        w.entry(0x0202, 4, 1, static_cast<std::uint32_t>(params.thumbnail.size()));
         w.u32(0);
-        w.bytes.resize(w.bytes.size() + spec.padding, 0);
-        w.bytes.insert(w.bytes.end(), spec.thumbnail.begin(), spec.thumbnail.end());
-        w.bytes.insert(w.bytes.end(), spec.trailer.begin(), spec.trailer.end());
+        w.bytes.resize(w.bytes.size() + params.padding, 0);
+        w.bytes.insert(w.bytes.end(), params.thumbnail.begin(), params.thumbnail.end());
+        w.bytes.insert(w.bytes.end(), params.trailer.begin(), params.trailer.end());
     }
     return w.bytes;
 }

@@ -72,10 +72,10 @@ TEST(JpegTools, ExiftoolReadsTheCarriedOverExif) {
     if (access(kExiftool, X_OK) != 0) GTEST_SKIP() << "exiftool not installed";
     for (const bool bigEndian : {false, true}) {
         TempDir dir;
-        ExifSpec spec;
-        spec.bigEndian = bigEndian;
+        ExifSpec params;
+        params.bigEndian = bigEndian;
         const WideString source = dir.write(
-            u"source.jpg", withSegment(encodeWithCodec(makeImage(50, 40)), 0xE1, exifPayload(makeTiff(spec))));
+            u"source.jpg", withSegment(encodeWithCodec(makeImage(50, 40)), 0xE1, exifPayload(makeTiff(params))));
         const Image image = makeImage(400, 300, 2835, 2835);
         JpegSaveJob job;
         job.header = &image.header;
