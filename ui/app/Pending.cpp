@@ -1,0 +1,46 @@
+// Placeholders that let Vantle.exe link while the modules below are written; each module removes
+// its block when it lands.
+#include "ui/app/App.h"
+
+// --- menus ---
+void buildMenus() {}
+void destroyMenus() {}
+void buildPresetItems() {}
+void rebuildAfterKeyChange() {}
+void rebuildAfterLanguageChange() {}
+void updateMenuState(HMENU) {}
+void showMainMenu(HWND, POINT) {}
+void showMenuUnderButton(HWND, int, HMENU) {}
+bool measureMenuItem(MEASUREITEMSTRUCT*) { return false; }
+bool drawMenuItem(const DRAWITEMSTRUCT*) { return false; }
+void createAcceleratorTable() {}
+void destroyAcceleratorTable() {}
+void installTrimKeyHook() {}
+void removeTrimKeyHook() {}
+LRESULT customDrawToolbar(NMCUSTOMDRAW*) { return CDRF_DODEFAULT; }
+bool drawComboItem(const DRAWITEMSTRUCT*) { return false; }
+void highlightFill(HDC, const RECT&, int, COLORREF, COLORREF) {}
+void checkMark(HDC, const RECT&) {}
+void addToolbarTooltips() {}
+void refreshToolbarTooltips() {}
+void placeDialogUnderButton(HWND, HWND, int) {}
+// --- end menus ---
+
+// --- files ---
+bool registerListClass() { return true; }
+void refreshFileList() {}
+void showListWindow() {}
+void closeListWindow(bool) {}
+void reopenListWindow() {}
+void enableListWindow(bool) {}
+void checkFolderChange() {}
+void closeChangeNotification() {}
+bool openWithDialog() { return false; }
+bool saveAsDialog(const WideString&) { return false; }
+void saveAsCurrent() {}
+void pasteImage() {}
+void copyImageToClipboard() {}
+void openDroppedFiles(HDROP) {}
+void openFromCommandLine() {}
+WideString resolveShortcut(const WideString& path) { return WideString(path); }
+// --- end files ---
