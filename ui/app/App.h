@@ -4,6 +4,8 @@
 #pragma once
 
 #include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdint>
 #include <vector>
@@ -162,6 +164,7 @@ void runMouseCommand(int command, int x, int y);
 TrimView& windowTrimView();
 bool startPreviewWorker();
 void stopPreviewWorker();
+void postPreviewRequest(bool notifyWhenDone);
 void setWorkerPriority(bool normal);
 void waitForPreviewWorker();
 bool previewWorkerBusy();

@@ -41,6 +41,14 @@ void saveAsCurrent() {}
 void pasteImage() {}
 void copyImageToClipboard() {}
 void openDroppedFiles(HDROP) {}
-void openFromCommandLine() {}
+void openFromCommandLine() {
+    int count = 0;
+    LPWSTR* args = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (args && count > 1) {
+        WideString path(reinterpret_cast<const char16_t*>(args[1]));
+        openDocument(&path, true);
+    }
+    if (args) LocalFree(args);
+}
 WideString resolveShortcut(const WideString& path) { return WideString(path); }
 // --- end files ---

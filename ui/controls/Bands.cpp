@@ -1,0 +1,249 @@
+// The rebar of the main window and its five tool bands: toolbars with their buttons, and the
+// fields, spin buttons, labels and combo box placed over their placeholder buttons.
+#include <windows.h>
+#include <commctrl.h>
+#include <uxtheme.h>
+
+#include "shell/Language_win32.h"
+#include "ui/app/App.h"
+#include "ui/controls/Builders.h"
+#include "ui/resources/ResourceIds.h"
+#include "ui/resources/ToolbarImages.h"
+
+namespace {
+
+constexpr int kPlaceholder = 9911;
+constexpr int kZoomPlaceholder = 9920;
+constexpr int kGap = 4;  // between controls placed over a placeholder
+
+HIMAGELIST normalImages = nullptr;
+HIMAGELIST disabledImages = nullptr;
+
+HIMAGELIST loadStrip(int resource) {
+    HBITMAP strip = static_cast<HBITMAP>(
+        LoadImageW(app.exeInstance, MAKEINTRESOURCEW(resource), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    if (!strip) return nullptr;
+    HIMAGELIST list = ImageList_Create(kToolbarImageSize, kToolbarImageSize, ILC_COLOR24 | ILC_MASK,
+                                       toolbar_image::count, 0);
+    if (list) ImageList_AddMasked(list, strip, kToolbarMaskColour);
+    DeleteObject(strip);
+    return list;
+}
+
+TBBUTTON button(int command, BYTE style = BTNS_BUTTON) {
+    TBBUTTON b{};
+    b.iBitmap = toolbarImageOfCommand(static_cast<std::uint16_t>(command));
+    b.idCommand = command;
+    b.fsState = TBSTATE_ENABLED;
+    b.fsStyle = style;
+    return b;
+}
+
+TBBUTTON separator(int id = 0, int width = 0) {
+    TBBUTTON b{};
+    b.iBitmap = width;
+    b.idCommand = id;
+    b.fsStyle = BTNS_SEP;
+    return b;
+}
+
+int buttonHeight() { return app.metrics.rowHeight + 3 > 22 ? app.metrics.rowHeight + 3 : 22; }
+
+HWND createToolbar(HWND parent, int id, const TBBUTTON* buttons, int count) {
+    HWND toolbar = CreateWindowExW(0, TOOLBARCLASSNAMEW, nullptr, 0x5000084C, 0, 0, 0, 0, parent,
+                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), app.exeInstance, nullptr);
+    if (!toolbar) return nullptr;
+    SendMessageW(toolbar, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+    SendMessageW(toolbar, TB_SETBITMAPSIZE, 0, MAKELONG(kToolbarImageSize, kToolbarImageSize));
+    SendMessageW(toolbar, TB_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(normalImages));
+    SendMessageW(toolbar, TB_SETDISABLEDIMAGELIST, 0, reinterpret_cast<LPARAM>(disabledImages));
+    SendMessageW(toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(app.uiFont), FALSE);
+    SendMessageW(toolbar, TB_ADDBUTTONSW, count, reinterpret_cast<LPARAM>(buttons));
+    SendMessageW(toolbar, TB_SETBUTTONSIZE, 0, MAKELONG(buttonHeight(), buttonHeight()));
+    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+    app.toolbars[id - ids::kMainToolbar] = toolbar;
+    SetWindowSubclass(toolbar, panelProc, id, 0);
+    return toolbar;
+}
+
+// The left edge of the toolbar's placeholder button, after its width was set to `width`.
+int placeholderLeft(HWND toolbar, int placeholderId, int width) {
+    TBBUTTONINFOW info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_SIZE;
+    info.cx = static_cast<WORD>(width);
+    SendMessageW(toolbar, TB_SETBUTTONINFOW, placeholderId, reinterpret_cast<LPARAM>(&info));
+    RECT r{};
+    SendMessageW(toolbar, TB_GETRECT, placeholderId, reinterpret_cast<LPARAM>(&r));
+    return r.left;
+}
+
+void addBand(int id, HWND toolbar, int labelId) {
+    SIZE size{};
+    SendMessageW(toolbar, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof band;
+    band.fMask = RBBIM_STYLE | RBBIM_CHILD | RBBIM_CHILDSIZE | RBBIM_SIZE | RBBIM_ID | RBBIM_COLORS;
+    band.fStyle = RBBS_CHILDEDGE | RBBS_NOGRIPPER;
+    band.hwndChild = toolbar;
+    band.cxMinChild = static_cast<UINT>(size.cx);
+    band.cyMinChild = static_cast<UINT>(buttonHeight() + 2);
+    band.cx = static_cast<UINT>(size.cx);
+    band.wID = static_cast<UINT>(id);
+    band.clrFore = 0x606000;
+    band.clrBack = 0xF0F0F0;
+    WideString label;
+    if (labelId) {
+        label = loadText(static_cast<std::uint32_t>(labelId));
+        band.fMask |= RBBIM_TEXT;
+        band.lpText = reinterpret_cast<wchar_t*>(label.data() ? label.data() : const_cast<char16_t*>(u""));
+    }
+    SendMessageW(app.rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+}
+
+void createMainBand(HWND parent) {
+    const TBBUTTON buttons[] = {
+        button(command::kMainMenu, BTNS_WHOLEDROPDOWN),
+        separator(),
+        button(command::kOpen),
+        button(command::kFileList),
+        separator(),
+        button(command::kShadeMenu, BTNS_WHOLEDROPDOWN),
+        separator(),
+        button(command::kZoomFit),
+        button(command::kZoomActual),
+        separator(kZoomPlaceholder),
+    };
+    HWND toolbar = createToolbar(parent, ids::kMainToolbar, buttons, static_cast<int>(std::size(buttons)));
+    if (!toolbar) return;
+    // Measure first (placed at 0), then move everything over the placeholder.
+    int x = 0;
+    const int zoomLabel = createBandWindow(kZoomLabelClass, toolbar, ids::kZoomLabel, x);
+    x += zoomLabel;
+    const int field = createSpinField(toolbar, ids::kZoomBox, ids::kZoomSpin, x, 4, 4, 1, 1600, 100, 0);
+    x += field;
+    const int unit = createLabel(toolbar, ids::kZoomUnit, x, nullptr, 0);
+    x += unit;
+    const int left = placeholderLeft(toolbar, kZoomPlaceholder, x + kGap);
+    relayoutRow(toolbar, {ids::kZoomLabel, ids::kZoomBox, ids::kZoomUnit}, left + kGap);
+    addBand(ids::kMainToolbar, toolbar, 0);
+}
+
+void createOutputBand(HWND parent) {
+    const TBBUTTON buttons[] = {button(command::kOutputOptions, BTNS_WHOLEDROPDOWN), separator(kPlaceholder)};
+    HWND toolbar = createToolbar(parent, ids::kOutputToolbar, buttons, 2);
+    if (!toolbar) return;
+    const int width = formatComboWidth();
+    const int left = placeholderLeft(toolbar, kPlaceholder, width + 2 * kGap);
+    HWND combo = createComboBox(toolbar, left + kGap, width);
+    for (std::uint32_t k = 0; k < 6; ++k)
+        SendMessageW(combo, CB_ADDSTRING, 0, static_cast<LPARAM>(kOutputFormatTextFirst + k));
+    SendMessageW(combo, CB_SETCURSEL, app.settings.outputFormat, 0);
+    addBand(ids::kOutputToolbar, toolbar, ids::kOutputToolbar);
+}
+
+void createSizeBand(HWND parent) {
+    const TBBUTTON buttons[] = {button(command::kPresetMenu, BTNS_WHOLEDROPDOWN), separator(kPlaceholder)};
+    HWND toolbar = createToolbar(parent, ids::kSizeToolbar, buttons, 2);
+    if (!toolbar) return;
+    int x = 0;
+    x += createBandWindow(kSizeLabelClass, toolbar, ids::kWidthLabel, x);
+    x += createSpinField(toolbar, ids::kWidthBox, ids::kWidthSpin, x, 4, 4, 1, 9999, app.trimOptions.trimWidth, 0);
+    x += createBandWindow(kSizeLabelClass, toolbar, ids::kHeightLabel, x);
+    x += createSpinField(toolbar, ids::kHeightBox, ids::kHeightSpin, x, 4, 4, 1, 9999, app.trimOptions.trimHeight, 0);
+    const int left = placeholderLeft(toolbar, kPlaceholder, x + 2 * kGap);
+    relayoutRow(toolbar, {ids::kWidthLabel, ids::kWidthBox, ids::kHeightLabel, ids::kHeightBox}, left + kGap);
+    addBand(ids::kSizeToolbar, toolbar, ids::kSizeToolbar);
+}
+
+void createTrimBand(HWND parent) {
+    const TBBUTTON buttons[] = {button(command::kTrimExecute), button(command::kTrimCancel), separator(),
+                                button(command::kTrimCentre), separator(kPlaceholder)};
+    HWND toolbar = createToolbar(parent, ids::kTrimToolbar, buttons, static_cast<int>(std::size(buttons)));
+    if (!toolbar) return;
+    int x = 0;
+    std::vector<int> row;
+    for (int i = 0; i < 4; ++i) {
+        x += createLabel(toolbar, ids::kTrimLabelFirst + i, x, nullptr, WS_DISABLED);
+        x += createSpinField(toolbar, kBoxLeft + i, kSpinLeft + i, x, 5, 5, 0, 99999, 0, WS_DISABLED);
+        row.push_back(ids::kTrimLabelFirst + i);
+        row.push_back(kBoxLeft + i);
+    }
+    const int left = placeholderLeft(toolbar, kPlaceholder, x + 2 * kGap);
+    relayoutRow(toolbar, row, left + kGap);
+    for (int command : {command::kTrimExecute, command::kTrimCancel})
+        SendMessageW(toolbar, TB_SETSTATE, command, MAKELONG(TBSTATE_INDETERMINATE, 0));
+    addBand(ids::kTrimToolbar, toolbar, ids::kTrimToolbar);
+}
+
+void createPerspectiveBand(HWND parent) {
+    const TBBUTTON buttons[] = {button(command::kPerspectiveReset), button(command::kCornerLeft),
+                                button(command::kCornerRight),      button(command::kCornerUp),
+                                button(command::kCornerDown),       separator(kPlaceholder)};
+    HWND toolbar = createToolbar(parent, ids::kPerspectiveToolbar, buttons, static_cast<int>(std::size(buttons)));
+    if (!toolbar) return;
+    const int width = createLabel(toolbar, ids::kPerspectiveLabel, 0, nullptr, WS_DISABLED);
+    const int left = placeholderLeft(toolbar, kPlaceholder, width + 2 * kGap);
+    relayoutRow(toolbar, {ids::kPerspectiveLabel}, left + kGap);
+    for (int command = command::kPerspectiveReset; command <= command::kCornerDown; ++command)
+        SendMessageW(toolbar, TB_SETSTATE, command, MAKELONG(TBSTATE_INDETERMINATE, 0));
+    addBand(ids::kPerspectiveToolbar, toolbar, ids::kPerspectiveToolbar);
+}
+
+}  // namespace
+
+void computeMetrics(HWND window) {
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, app.uiFont ? app.uiFont : GetStockObject(DEFAULT_GUI_FONT));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SIZE digit{};
+    GetTextExtentPoint32W(dc, L"0", 1, &digit);
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    app.metrics.textHeight = metrics.tmHeight;
+    app.metrics.rowHeight = metrics.tmHeight + 6;
+    app.metrics.digitWidth = digit.cx;
+    app.metrics.spinExtra = GetSystemMetrics(SM_CXVSCROLL) + 10;
+    app.metrics.checkExtra = LOWORD(GetMenuCheckMarkDimensions()) + 7;
+}
+
+bool createBands(HWND parent) {
+    app.rebar = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, 0x56808E40, 0, 0, 0, 0, parent,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kRebar)), app.exeInstance, nullptr);
+    if (!app.rebar) return false;
+    SetWindowTheme(app.rebar, L"", L"");
+    SendMessageW(app.rebar, RB_SETBKCOLOR, 0, 0xF0F0F0);
+    SendMessageW(app.rebar, WM_SETFONT, reinterpret_cast<WPARAM>(app.uiFont), FALSE);
+    REBARINFO info{};
+    info.cbSize = sizeof info;
+    SendMessageW(app.rebar, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
+    normalImages = loadStrip(VANTLE_TOOLBAR_IMAGES);
+    disabledImages = loadStrip(VANTLE_TOOLBAR_IMAGES_DISABLED);
+
+    // The fields show the stored values; their notifications must not act as user input yet.
+    const bool live = app.editor.editsLive;
+    app.editor.editsLive = false;
+    createMainBand(parent);
+    createOutputBand(parent);
+    createSizeBand(parent);
+    createTrimBand(parent);
+    createPerspectiveBand(parent);
+    app.editor.editsLive = live;
+
+    app.tooltip = createTooltip(parent);
+    addToolbarTooltips();
+    return true;
+}
+
+void destroyBands() {
+    for (int i = 0; i < kToolbarCount; ++i)
+        if (app.toolbars[i]) {
+            RemoveWindowSubclass(app.toolbars[i], panelProc, ids::kMainToolbar + i);
+            SendMessageW(app.toolbars[i], TB_SETIMAGELIST, 0, 0);
+            SendMessageW(app.toolbars[i], TB_SETDISABLEDIMAGELIST, 0, 0);
+        }
+    if (normalImages) ImageList_Destroy(normalImages);
+    if (disabledImages) ImageList_Destroy(disabledImages);
+    normalImages = disabledImages = nullptr;
+}

@@ -1,0 +1,135 @@
+// Painting of the image view: the visible part stretched to the zoom, the margins, the trim
+// overlays, and the XOR shapes drawn straight onto the window between paints.
+#include "shell/Language_win32.h"
+#include "shell/WindowTexts.h"
+#include "trim/ViewPaint.h"
+#include "ui/app/App.h"
+#include "ui/view/ViewDrawing.h"
+
+namespace {
+
+void drawPath(HDC dc, const OutlinePath& path) {
+    MoveToEx(dc, path.points[0].x, path.points[0].y, nullptr);
+    for (int i = 1; i < 5; ++i) LineTo(dc, path.points[i].x, path.points[i].y);
+}
+
+void xorLines(HDC dc, const TrimPoint* ends, int pairs) {
+    SelectObject(dc, GetStockObject(DC_PEN));
+    SetDCPenColor(dc, kXorPenColour);
+    const int old = SetROP2(dc, R2_XORPEN);
+    for (int i = 0; i < pairs; ++i) {
+        MoveToEx(dc, ends[2 * i].x, ends[2 * i].y, nullptr);
+        LineTo(dc, ends[2 * i + 1].x, ends[2 * i + 1].y);
+    }
+    SetROP2(dc, old);
+}
+
+void drawCross(HDC dc, TrimPoint point) {
+    const CrosshairLines lines = CrosshairAt(app.geometry, point);
+    const TrimPoint ends[4] = {lines.horizontalFrom, lines.horizontalTo, lines.verticalFrom, lines.verticalTo};
+    xorLines(dc, ends, 2);
+}
+
+void applyCrosshairStep(const CrosshairStep& step) {
+    if (!step.eraseOld && !step.drawNew) return;
+    HDC dc = GetDC(app.view);
+    if (step.eraseOld) drawCross(dc, step.oldPoint);
+    if (step.drawNew) drawCross(dc, step.newPoint);
+    ReleaseDC(app.view, dc);
+}
+
+void drawSquares(HDC dc, const CornerSquares& squares) {
+    SetROP2(dc, R2_COPYPEN);
+    SelectObject(dc, GetStockObject(BLACK_PEN));
+    SelectObject(dc, GetStockObject(DC_BRUSH));
+    for (const CornerSquare& s : squares.squares) {
+        SetDCBrushColor(dc, s.fill);
+        Rectangle(dc, s.rect.left, s.rect.top, s.rect.right, s.rect.bottom);
+    }
+}
+
+void drawFailureText(HDC dc, const PaintPlan& plan) {
+    const WideString text = loadText(kTextLoadFailed);
+    const UINT length = text.length() > 127 ? 127 : text.length();
+    HGDIOBJ oldFont = SelectObject(dc, app.uiFont ? app.uiFont : GetStockObject(DEFAULT_GUI_FONT));
+    SetTextColor(dc, RGB(0, 0, 0));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextAlign(dc, TA_CENTER | TA_TOP);
+    RECT clip{0, 0, app.geometry.viewportW, app.geometry.viewportH};
+    ExtTextOutW(dc, plan.textX, plan.textY, ETO_CLIPPED, &clip, reinterpret_cast<const wchar_t*>(text.c_str()), length,
+                nullptr);
+    SelectObject(dc, oldFont);
+}
+
+}  // namespace
+
+void paintView(HWND window) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(window, &ps);
+    const Document& doc = app.document;
+    const bool trimming = app.editor.trimMode != 0;
+    if (app.editor.trimMode >= 3 && doc.displayPixels == doc.shadedPixels) {
+        // The shading follows the rectangle lazily: only a paint needs it current.
+        Reshade(app.shade, ShadeImageOf(doc), app.editor.trimRect, app.editor.shadeTable);
+    }
+    const PaintPlan plan = PlanPaint(app.geometry, trimming ? &app.editor : nullptr, doc.displayPixels != nullptr,
+                                     doc.loadFailed, app.metrics.textHeight);
+    HBRUSH grey = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+    for (int i = 0; i < plan.fillCount; ++i) {
+        const RECT r{plan.fills[i].left, plan.fills[i].top, plan.fills[i].right, plan.fills[i].bottom};
+        FillRect(dc, &r, grey);
+    }
+    if (plan.hasImage) {
+        SetStretchBltMode(dc, static_cast<int>(plan.stretchMode));
+        if (plan.brushOriginZero) SetBrushOrgEx(dc, 0, 0, nullptr);
+        // The paint wipes the crosshair with everything else; it is drawn again by the next move.
+        if (plan.eraseCrosshair) app.crosshair = {-1, -1};
+        const StretchBlit& b = plan.blit;
+        StretchDIBits(dc, b.destX, b.destY, b.destW, b.destH, b.srcX, b.srcY, b.srcW, b.srcH, doc.displayPixels,
+                      doc.info(), DIB_RGB_COLORS, SRCCOPY);
+        if (plan.dottedOutline) {
+            HPEN dotted = CreatePen(PS_DOT, 1, RGB(0, 0, 0));
+            HGDIOBJ old = SelectObject(dc, dotted);
+            SetROP2(dc, R2_COPYPEN);
+            SetBkMode(dc, OPAQUE);
+            SetBkColor(dc, RGB(255, 255, 255));
+            drawPath(dc, plan.outline);
+            SelectObject(dc, old);
+            DeleteObject(dotted);
+        }
+        if (plan.xorRect) {
+            SelectObject(dc, GetStockObject(DC_PEN));
+            SetDCPenColor(dc, kXorPenColour);
+            SetROP2(dc, R2_XORPEN);
+            drawPath(dc, plan.xorPath);
+        }
+        if (plan.cornerSquares) drawSquares(dc, plan.squares);
+    } else if (plan.failureText) {
+        drawFailureText(dc, plan);
+    }
+    EndPaint(window, &ps);
+}
+
+void xorRectangle(const TrimRect& r) {
+    HDC dc = GetDC(app.view);
+    SelectObject(dc, GetStockObject(DC_PEN));
+    SetDCPenColor(dc, kXorPenColour);
+    SetROP2(dc, R2_XORPEN);
+    drawPath(dc, OutlinePathOf(r));
+    ReleaseDC(app.view, dc);
+}
+
+void drawCornerSquaresNow() {
+    if (!app.editor.rectifiedPixels) return;
+    HDC dc = GetDC(app.view);
+    drawSquares(dc, CornerSquaresOf(app.editor));
+    ReleaseDC(app.view, dc);
+}
+
+void moveCrosshair(int x, int y) { applyCrosshairStep(MoveCrosshair(app.crosshair, app.geometry, x, y)); }
+
+void eraseCrosshair() { applyCrosshairStep(EraseCrosshair(app.crosshair)); }
+
+void forgetCrosshair() { app.crosshair = {-1, -1}; }
+
+void invalidateShading() { InvalidateShading(app.shade); }
