@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "shell/WindowPlacement.h"
 #include "util/WideString.h"
 
 struct FileEntry {
@@ -54,13 +55,6 @@ bool SelectListEntry(FileList& list, std::int32_t index, WideString& path);
 // backward ones from after the last.
 std::int32_t ListNeighbour(const FileList& list, std::int32_t step);
 
-// Screen rectangles, right and bottom exclusive.
-struct ScreenRect {
-    std::int32_t left = 0, top = 0, right = 0, bottom = 0;
-};
-struct ScreenPoint {
-    std::int32_t x = 0, y = 0;
-};
 // Where the list window of width `listWidth` goes: its right edge on the main window's left edge,
 // tops aligned; when that passes the left edge of the monitor's work area, at the rebar's left edge
 // just below the rebar.

@@ -7,6 +7,7 @@
 
 #include "shell/Language_win32.h"
 #include "shell/SettingsFile.h"
+#include "shell/WindowPlacement.h"
 #include "shell/WindowTexts.h"
 #include "ui/app/App.h"
 #include "ui/resources/ResourceIds.h"
@@ -196,21 +197,14 @@ bool registerWindowClasses() {
 
 HWND createMainWindow(int nCmdShow, SettingsReader& reader) {
     loadWindowPlacement(reader, app.settings);
-    RECT r{app.settings.windowLeft, app.settings.windowTop, app.settings.windowLeft + app.settings.windowWidth,
-           app.settings.windowTop + app.settings.windowHeight};
-    HMONITOR monitor = MonitorFromRect(&r, MONITOR_DEFAULTTONEAREST);
+    ScreenRect r{app.settings.windowLeft, app.settings.windowTop, app.settings.windowLeft + app.settings.windowWidth,
+                 app.settings.windowTop + app.settings.windowHeight};
+    const RECT asked{r.left, r.top, r.right, r.bottom};
     MONITORINFO info{};
     info.cbSize = sizeof info;
-    int x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
-    if (GetMonitorInfoW(monitor, &info)) {
-        const RECT& work = info.rcWork;
-        if (w > work.right - work.left) w = work.right - work.left;
-        if (x > work.right - w) x = work.right - w;
-        if (x < work.left) x = work.left;
-        if (h > work.bottom - work.top) h = work.bottom - work.top;
-        if (y > work.bottom - h) y = work.bottom - h;
-        if (y < work.top) y = work.top;
-    }
+    if (GetMonitorInfoW(MonitorFromRect(&asked, MONITOR_DEFAULTTONEAREST), &info))
+        r = ClampToWorkArea(r, ScreenRect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
+    const int x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
     HWND window = CreateWindowExW(WS_EX_ACCEPTFILES, kMainClass, L"Vantle", kMainStyle, x, y, w, h, nullptr,
                                   nullptr, app.exeInstance, nullptr);
     if (!window) return nullptr;
@@ -218,8 +212,7 @@ HWND createMainWindow(int nCmdShow, SettingsReader& reader) {
     writeZoomBox();
     refreshToolbarStates();
     SetFocus(window);
-    const bool maximize = app.settings.windowMaximized && nCmdShow != SW_MAXIMIZE && nCmdShow != SW_SHOWMINNOACTIVE;
-    ShowWindow(window, maximize ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
+    ShowWindow(window, MainWindowShowCommand(app.settings.windowMaximized != 0, nCmdShow));
     UpdateWindow(window);
     return window;
 }
