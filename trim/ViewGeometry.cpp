@@ -1,5 +1,7 @@
 #include "trim/ViewGeometry.h"
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <cmath>
 
@@ -248,3 +250,22 @@ std::int32_t ScreenY(const ViewGeometry& v, std::int32_t y, std::int32_t edge) {
 
 std::int32_t CentringBiasX(const ViewGeometry& v) { return (v.viewW - v.srcW) / 2; }
 std::int32_t CentringBiasY(const ViewGeometry& v) { return (v.viewH - v.srcH) / 2; }
+
+std::int32_t RightDragMode(ViewGeometry& v, std::int32_t pressX, std::int32_t pressY, std::int32_t x,
+                           std::int32_t y) {
+    const std::int64_t distance = std::abs(std::int64_t{x} - pressX) + std::abs(std::int64_t{y} - pressY);
+    if (distance < 9) return 2;
+    if (v.imageWidth <= v.srcW && v.imageHeight <= v.srcH) return 4;
+    v.lastMouseX = x;
+    v.lastMouseY = y;
+    return 3;
+}
+
+bool PanTo(ViewGeometry& v, std::int32_t x, std::int32_t y) {
+    const std::int32_t dx = (v.lastMouseX - x) * (1 << v.panShift), dy = (v.lastMouseY - y) * (1 << v.panShift);
+    v.lastMouseX = x;
+    v.lastMouseY = y;
+    const std::int32_t oldX = v.srcX, oldY = v.srcY;
+    ScrollBy(v, dx, dy);
+    return v.srcX != oldX || v.srcY != oldY;
+}

@@ -89,6 +89,14 @@ void ScrollBy(ViewGeometry& view, std::int32_t dx, std::int32_t dy);
 // A WM_HSCROLL/WM_VSCROLL request (SB_* code, nTrackPos): scrolls and returns true, or false when
 // the clamped target equals the current position or the code moves nothing.
 bool ScrollRequest(ViewGeometry& view, bool vertical, std::int32_t code, std::int32_t trackPos);
+// A right-button drag (mouse mode 2) once the mouse moved from the press to (x, y): still pending
+// below a Manhattan distance of 9 pixels; then panning (mode 3) when the image is larger than the
+// viewport in either direction, else a drag with nothing to pan (mode 4). Panning remembers (x, y).
+std::int32_t RightDragMode(ViewGeometry& view, std::int32_t pressX, std::int32_t pressY, std::int32_t x,
+                           std::int32_t y);
+// One panning step to (x, y): the image moves with the mouse (twice as fast with panShift) and
+// (x, y) becomes the last position. Returns whether the shown part changed.
+bool PanTo(ViewGeometry& view, std::int32_t x, std::int32_t y);
 // The panning cursor's resource id for the directions that can still scroll; 0 when neither can.
 std::int32_t PanningCursor(const ViewGeometry& view);
 

@@ -256,4 +256,30 @@ TEST(ViewGeometry, PanningCursorFollowsTheDirectionsLeft) {
     EXPECT_EQ(PanningCursor(small), 0);
 }
 
+TEST(ViewGeometry, RightDragPansOnlyWhatIsHidden) {
+    ViewGeometry big = laidOut(2000, 1500, 800, 600);
+    EXPECT_EQ(RightDragMode(big, 100, 100, 104, 104), 2);  // Manhattan 8: not yet a drag
+    EXPECT_EQ(RightDragMode(big, 100, 100, 105, 104), 3);  // 9: panning from here
+    EXPECT_EQ(big.lastMouseX, 105);
+    EXPECT_EQ(RightDragMode(big, 100, 100, 91, 100), 3);
+    ViewGeometry small = laidOut(200, 300, 800, 600);  // fully visible: nothing to pan
+    EXPECT_EQ(RightDragMode(small, 100, 100, 110, 100), 4);
+}
+
+TEST(ViewGeometry, PanningMovesTheImageWithTheMouse) {
+    ViewGeometry v = laidOut(4000, 3000, 800, 600);
+    RightDragMode(v, 400, 300, 420, 300);
+    const std::int32_t startX = v.srcX, startY = v.srcY;
+    EXPECT_TRUE(PanTo(v, 410, 290));  // mouse left and up: the view shows more to the right and below
+    EXPECT_EQ(v.srcX, startX + 10);
+    EXPECT_EQ(v.srcY, startY + 10);
+    EXPECT_EQ(v.lastMouseX, 410);
+    v.panShift = 1;  // images larger than the screen move twice as fast
+    EXPECT_TRUE(PanTo(v, 400, 290));
+    EXPECT_EQ(v.srcX, startX + 30);
+    EXPECT_TRUE(PanTo(v, 100000, 290));  // far right: stops at the left border
+    EXPECT_EQ(v.srcX, 0);
+    EXPECT_FALSE(PanTo(v, 100001, 290));  // at the border nothing moves any more
+}
+
 }  // namespace

@@ -3,8 +3,6 @@
 #include <windows.h>
 #include <windowsx.h>
 
-#include <cstdlib>
-
 #include "trim/ViewGeometry.h"
 #include "ui/app/App.h"
 #include "ui/view/ViewDrawing.h"
@@ -81,29 +79,19 @@ void onMouseMove(HWND window, WPARAM keys, int x, int y) {
         if (trimming() && DragTrim(app.editor, x, y)) g.mouseMode = 5;
         return;
     case 2:
-        if (std::abs(x - pressPoint.x) + std::abs(y - pressPoint.y) >= 9) {
-            if (g.imageWidth > g.srcW || g.imageHeight > g.srcH) {
-                g.mouseMode = 3;
-                panCursor = -1;
-                setCursorId(0);
-                g.lastMouseX = x;
-                g.lastMouseY = y;
-                if (g.zoom < 1) repaintView();
-            } else {
-                g.mouseMode = 4;
-                SetCursor(LoadCursorW(nullptr, IDC_NO));
-            }
+        g.mouseMode = RightDragMode(g, pressPoint.x, pressPoint.y, x, y);
+        if (g.mouseMode == 3) {
+            panCursor = -1;
+            setCursorId(0);
+            if (g.zoom < 1) repaintView();
+        } else if (g.mouseMode == 4) {
+            SetCursor(LoadCursorW(nullptr, IDC_NO));
         }
         return;
-    case 3: {
-        const int dx = (g.lastMouseX - x) << g.panShift, dy = (g.lastMouseY - y) << g.panShift;
-        g.lastMouseX = x;
-        g.lastMouseY = y;
-        ScrollBy(g, dx, dy);
+    case 3:
+        if (PanTo(g, x, y)) scrolled();
         setPanCursor();
-        scrolled();
         return;
-    }
     case 5:
         DragTrim(app.editor, x, y);
         return;
