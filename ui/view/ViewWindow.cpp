@@ -215,11 +215,12 @@ LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         MouseLeftView(app.editor);
         return 0;
     case WM_CAPTURECHANGED:
-        // Another window took the mouse (a menu, a message box): no drag survives that.
+        // Another window took the mouse in the middle of a drag: the drag is over, and an unsettled
+        // trim goes as it would when the program loses the focus.
         if (reinterpret_cast<HWND>(lParam) != window && app.geometry.mouseMode != 0) {
-            const int mode = app.geometry.mouseMode;
             app.geometry.mouseMode = 0;
-            if ((mode == 1 || mode == 5) && trimming()) ReleaseTrim(app.editor);
+            const int mode = app.editor.trimMode;
+            if (mode == 1 || mode == 2 || mode == 4 || mode == 5) cancelTrim();
         }
         return 0;
     }
