@@ -25,7 +25,10 @@ const Command kCommands[] = {
      runTrim},
     {"settings", "FILE [--set NAME=VALUE]... [--write]",
      "print every field of a settings file (index name value); --set changes fields, --write saves them", runSettings},
-    {"sample", "OUT.jpg", "draw a 1600 x 1200 synthetic photograph and write it as JPEG", runSample},
+    {"sample", "[--size WxH] OUT",
+     "draw a synthetic photograph (1600 x 1200 unless --size) and write it as JPEG (quality 90), PNG or\n"
+     "      BMP, by the extension of OUT (.jpg/.jpeg, .png, .bmp)",
+     runSample},
 };
 
 void printHelp(std::FILE* out) {

@@ -20,6 +20,13 @@ size_of() {
 
 "$cli" sample photo.jpg >/dev/null
 [ "$(size_of photo.jpg)" = 1600x1200 ] || fail "sample size"
+# Other sizes, and the writer chosen by the extension.
+"$cli" sample --size 64x48 small.png >/dev/null && [ "$(size_of small.png)" = 64x48 ] || fail "sample png"
+"$cli" sample --size 30x20 small.bmp >/dev/null && [ "$(bmp_size small.bmp)" = 30x20 ] || fail "sample bmp"
+set +e
+"$cli" sample --size 64x48 small.gif 2>/dev/null; [ $? = 2 ] || fail "sample with an unknown extension"
+"$cli" sample --size 0x48 small.jpg 2>/dev/null; [ $? = 2 ] || fail "sample with a bad size"
+set -e
 
 # Defaults: JPEG 400 x 300 into Output beside the input; a second run gets +1.
 out=$("$cli" trim photo.jpg)
