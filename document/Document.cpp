@@ -55,7 +55,7 @@ bool InstallImage(Document& document, ImageData& image, const DocumentHost& host
 
     freePixels(document.shadedPixels);
     document.shadedPixels = nullptr;
-    if (normalised) {
+    if (normalised && host.showsImage) {
         const std::uint32_t bytes = imageBytes(width, height, 24);
         document.shadedPixels = allocPixels(bytes);
         if (document.shadedPixels) {
@@ -65,9 +65,10 @@ bool InstallImage(Document& document, ImageData& image, const DocumentHost& host
     }
     // Without memory the image stays shown (through its palette when 8-bit), but nothing can be
     // trimmed or saved.
-    if (!document.shadedPixels) showError(host, kMessageNoMemory);
+    const bool usable = normalised && (document.shadedPixels || !host.showsImage);
+    if (!usable) showError(host, kMessageNoMemory);
     if (host.forgetCrosshair) host.forgetCrosshair();
-    return document.shadedPixels != nullptr;
+    return usable;
 }
 
 bool LoadDocument(Document& document, const WideString* path, const DocumentHost& host, CodecStatus* why) {

@@ -14,7 +14,7 @@ struct Document {
     RGBQUAD palette[256]{};               // directly behind the header
     std::uint8_t* sourcePixels = nullptr;     // owned; 24-bit after a successful installation
     std::uint8_t* rectifiedPixels = nullptr;  // owned; the perspective copy during trim mode
-    std::uint8_t* shadedPixels = nullptr;     // owned; null when no image is usable
+    std::uint8_t* shadedPixels = nullptr;     // owned; null when no image is usable (or no view shows it)
     std::uint8_t* displayPixels = nullptr;    // not owned: the buffer the view paints
     WideString path;                          // empty after a paste
     bool loadFailed = false;
@@ -41,18 +41,23 @@ struct DocumentHost {
     void (*setBusy)(bool busy) = nullptr;
     // Forgets the crosshair position after a new image arrives.
     void (*forgetCrosshair)() = nullptr;
+    // False where no view paints the document (vantle-cli): the shaded copy, a second image-sized
+    // buffer only the view reads, is not made, and the document is usable once it is 24-bit.
+    bool showsImage = true;
 };
 
 // Loads `path` (or reloads document.path when null) and installs it. True when an image was decoded
-// and installed (shadedPixels stays null if memory ran out while normalising it); else the document
+// and installed (`why` 0 when it is usable; shadedPixels stays null if memory ran out while
+// normalising it, or when the host shows no image); else the document
 // is emptied and marked loadFailed. The path is taken over either way. `why` receives 0 for a usable
 // image, 50001 for one that could not be normalised, else the decoder's status (50004 for a file
 // that cannot be opened, 50002 for one no decoder recognises).
 bool LoadDocument(Document& document, const WideString* path, const DocumentHost& host, CodecStatus* why = nullptr);
 
 // Makes a decoded image the document: takes its pixel buffer (the record keeps no pixels), expands
-// 8-bit images through their palette and makes the shaded copy. True when the document is usable
-// (shadedPixels set); on lack of memory message 30001 is shown and false returned.
+// 8-bit images through their palette and makes the shaded copy (unless host.showsImage is false).
+// True when the document is usable (24-bit, with its shaded copy where one is made); on lack of
+// memory message 30001 is shown and false returned.
 bool InstallImage(Document& document, ImageData& image, const DocumentHost& host);
 
 // Frees every pixel buffer of the document (at exit, or before a failed load's empty state).

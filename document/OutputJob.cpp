@@ -17,12 +17,13 @@ namespace {
 constexpr char16_t kSep = platform::kPathSeparator;
 
 // The intermediate image of the pipeline: pixels either borrowed (the document's source or the
-// rectified copy) or owned (freed as soon as the next step has its result).
+// rectified copy, or a window of either) or owned (freed as soon as the next step has its result).
 struct Stage {
     const std::uint8_t* pixels = nullptr;
     std::uint8_t* owned = nullptr;
     std::int32_t width = 0;
     std::int32_t height = 0;
+    std::size_t stride = 0;  // bytes from one stored row to the next
 
     void replace(std::uint8_t* next, std::int32_t w, std::int32_t h) {
         freePixels(owned);
@@ -30,22 +31,31 @@ struct Stage {
         pixels = next;
         width = w;
         height = h;
+        stride = rowStride(static_cast<std::uint32_t>(w), 24);
     }
 };
 
+bool cropInside(const Stage& in, const TrimRect& r) {
+    return r.left >= 0 && r.top >= 0 && r.left <= r.right && r.top <= r.bottom && r.right < in.width &&
+           r.bottom < in.height;
+}
+
+// The first byte of the crop inside a packed stage: bottom-up rows, so its first stored row is
+// image row `bottom` counted from the top.
+const std::uint8_t* cropOrigin(const Stage& in, const TrimRect& r) {
+    return in.pixels + in.stride * static_cast<std::size_t>(in.height - r.bottom - 1) + std::size_t(r.left) * 3;
+}
+
 std::uint8_t* cropPixels(const Stage& in, const TrimRect& r) {
+    if (!cropInside(in, r)) return nullptr;
     const std::int32_t w = r.right - r.left + 1, h = r.bottom - r.top + 1;
-    if (w <= 0 || h <= 0 || r.left < 0 || r.top < 0 || r.right >= in.width || r.bottom >= in.height) return nullptr;
     const std::uint32_t bytes = imageBytes(static_cast<std::uint32_t>(w), static_cast<std::uint32_t>(h), 24);
     std::uint8_t* out = bytes ? allocPixels(bytes) : nullptr;
     if (!out) return nullptr;
-    const std::size_t inStride = rowStride(static_cast<std::uint32_t>(in.width), 24);
     const std::size_t outStride = rowStride(static_cast<std::uint32_t>(w), 24);
-    // Bottom-up rows: the crop's first stored row is image row `bottom` counted from the top.
-    const std::size_t firstRow = static_cast<std::size_t>(in.height - r.bottom - 1);
+    const std::uint8_t* from = cropOrigin(in, r);
     for (std::int32_t y = 0; y < h; ++y)
-        std::memcpy(out + outStride * static_cast<std::size_t>(y),
-                    in.pixels + inStride * (firstRow + static_cast<std::size_t>(y)) + std::size_t(r.left) * 3,
+        std::memcpy(out + outStride * static_cast<std::size_t>(y), from + in.stride * static_cast<std::size_t>(y),
                     std::size_t(w) * 3);
     return out;
 }
@@ -96,11 +106,20 @@ ImageData* RunOutputSteps(TrimEditor& editor, const Document& document, const Ou
         setFailure(failure, kMessageOutOfMemory);
         return nullptr;
     }
+    stage.stride = rowStride(static_cast<std::uint32_t>(stage.width), 24);
     bool ok = true;
     // The warp writes only what the crop keeps; the rectified copy stays the editor's to free.
     if (steps.perspective && RenderPerspectiveForOutput(editor, steps.crop ? &editor.trimRect : nullptr))
         stage.pixels = editor.rectifiedPixels;
-    if (steps.crop) {
+    if (steps.crop && steps.resize) {
+        // The resize reads the crop where it lies: the same pixels, without a copy of them.
+        ok = cropInside(stage, editor.trimRect);
+        if (ok) {
+            stage.pixels = cropOrigin(stage, editor.trimRect);
+            stage.width = editor.trimRect.right - editor.trimRect.left + 1;
+            stage.height = editor.trimRect.bottom - editor.trimRect.top + 1;
+        }
+    } else if (steps.crop) {
         std::uint8_t* cropped = cropPixels(stage, editor.trimRect);
         ok = cropped != nullptr;
         if (ok)
@@ -111,8 +130,8 @@ ImageData* RunOutputSteps(TrimEditor& editor, const Document& document, const Ou
         BITMAPINFOHEADER header{};
         initHeader(header, stage.width, stage.height, 24, document.header.biXPelsPerMeter,
                    document.header.biYPelsPerMeter);
-        std::uint8_t* resized = Resample(stage.pixels, stage.width, stage.height, options.trimWidth,
-                                         options.trimHeight, options.resizeMethod, &header);
+        std::uint8_t* resized = ResampleRows(stage.pixels, stage.stride, stage.width, stage.height, options.trimWidth,
+                                             options.trimHeight, options.resizeMethod, &header);
         ok = resized != nullptr;
         if (ok) stage.replace(resized, options.trimWidth, options.trimHeight);
     }

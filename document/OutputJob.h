@@ -70,8 +70,9 @@ ImageData* BuildOutputImage(TrimEditor& editor, const Document& document, const 
                             OutputFailure& failure, OutputSteps* steps = nullptr);
 // The pipeline alone over the editor's source, for a plan already made. The perspective step
 // renders only the pixels the crop keeps into the editor's rectified copy and reads them from
-// there; every other step allocates its result and frees its input at once, so at most two
-// intermediate buffers exist, and the document's buffers are never freed.
+// there; a crop that is resized is read where it lies rather than copied; every other step
+// allocates its result and frees its input at once, so at most two intermediate buffers exist, and
+// the document's buffers are never freed.
 ImageData* RunOutputSteps(TrimEditor& editor, const Document& document, const OutputOptions& options,
                           const OutputSteps& steps, OutputFailure& failure);
 

@@ -56,13 +56,13 @@ struct AreaAxis {
 
 }  // namespace
 
-std::uint8_t* halftoneStretch(const std::uint8_t* pixels, std::int32_t width, std::int32_t height,
-                              std::int32_t targetWidth, std::int32_t targetHeight, const BITMAPINFOHEADER*) {
+std::uint8_t* halftoneStretch(const std::uint8_t* pixels, std::size_t srcStride, std::int32_t width,
+                              std::int32_t height, std::int32_t targetWidth, std::int32_t targetHeight,
+                              const BITMAPINFOHEADER*) {
     AreaAxis ax, ay;
     if (!ax.build(width, targetWidth) || !ay.build(height, targetHeight)) return nullptr;
     PixelBuffer out(allocImage24(targetWidth, targetHeight));
     if (!out.get()) return nullptr;
-    const std::size_t srcStride = stride24(width);
     const std::size_t dstStride = stride24(targetWidth);
     const std::size_t len = static_cast<std::size_t>(width) * 3;
     HeapArray<std::uint32_t> acc;

@@ -13,8 +13,20 @@ HDC halftoneDc = nullptr;
 
 namespace resample {
 
-std::uint8_t* halftoneStretch(const std::uint8_t* pixels, std::int32_t width, std::int32_t height,
-                              std::int32_t targetWidth, std::int32_t targetHeight, const BITMAPINFOHEADER* header) {
+std::uint8_t* halftoneStretch(const std::uint8_t* pixels, std::size_t srcStride, std::int32_t width,
+                              std::int32_t height, std::int32_t targetWidth, std::int32_t targetHeight,
+                              const BITMAPINFOHEADER* header) {
+    // GDI takes packed DIB rows only: a window of a larger image is copied out first.
+    PixelBuffer packed;
+    if (srcStride != stride24(width)) {
+        packed.reset(allocImage24(width, height));
+        if (!packed.get()) return nullptr;
+        const std::size_t len = static_cast<std::size_t>(width) * 3;
+        for (std::int32_t y = 0; y < height; ++y)
+            std::memcpy(packed.get() + stride24(width) * static_cast<std::size_t>(y),
+                        pixels + srcStride * static_cast<std::size_t>(y), len);
+        pixels = packed.get();
+    }
     if (!halftoneDc) {
         halftoneDc = CreateCompatibleDC(nullptr);
         if (!halftoneDc) return nullptr;

@@ -3,6 +3,7 @@
 // freePixels). Each call returns a new buffer or null and leaves its input alone.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/win_types.h"
@@ -18,6 +19,13 @@ std::uint8_t* ExpandIndexed(const RGBQUAD* palette, const std::uint8_t* pixels, 
 // filters 0 and 1, or when out of memory.
 std::uint8_t* Resample(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
                        std::int32_t targetHeight, int filter, const BITMAPINFOHEADER* header);
+
+// The same for a window of a larger image: its rows lie `sourceStride` bytes apart (at least
+// width * 3), so a crop is resized where it lies instead of being copied out first. The result is
+// byte for byte what Resample gives for a copy of the window. Null also for a stride below width * 3.
+std::uint8_t* ResampleRows(const std::uint8_t* pixels, std::size_t sourceStride, std::int32_t width,
+                           std::int32_t height, std::int32_t targetWidth, std::int32_t targetHeight, int filter,
+                           const BITMAPINFOHEADER* header);
 
 // Releases the device context the halftone stretch keeps between calls (the trim editor calls it
 // when it goes away). Harmless when none exists.

@@ -265,8 +265,8 @@ void enlargeColumns(const std::uint8_t* src, std::size_t stride, std::size_t len
 
 }  // namespace
 
-std::uint8_t* areaLinear(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                         std::int32_t targetHeight) {
+std::uint8_t* areaLinear(const std::uint8_t* pixels, std::size_t srcStride, std::int32_t width, std::int32_t height,
+                         std::int32_t targetWidth, std::int32_t targetHeight) {
     const bool horizontal = targetWidth != width;
     const bool vertical = targetHeight != height;
     if (!horizontal && !vertical) return nullptr;
@@ -281,7 +281,6 @@ std::uint8_t* areaLinear(const std::uint8_t* pixels, std::int32_t width, std::in
 
     PixelBuffer out(allocImage24(targetWidth, targetHeight));
     if (!out.get()) return nullptr;
-    const std::size_t srcStride = stride24(width);
     const std::size_t len = static_cast<std::size_t>(width) * 3;
     HeapArray<std::uint8_t> temp;
     if (horizontal && vertical && !temp.allocate(len)) return nullptr;

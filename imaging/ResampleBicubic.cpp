@@ -176,14 +176,14 @@ inline std::uint8_t clampTruncate(double v) {
 }
 
 // One step: optional prefilters on the source, then cubic convolution to dw x dh.
-std::uint8_t* cubicStep(const std::uint8_t* src, std::int32_t sw, std::int32_t sh, std::int32_t dw, std::int32_t dh,
-                        const GaussianKernel* vertical, const GaussianKernel* horizontal) {
+std::uint8_t* cubicStep(const std::uint8_t* src, std::size_t srcStride, std::int32_t sw, std::int32_t sh,
+                        std::int32_t dw, std::int32_t dh, const GaussianKernel* vertical,
+                        const GaussianKernel* horizontal) {
     CubicAxis cx, cy;
     if (!cx.build(sw, dw, 3) || !cy.build(sh, dh, 1)) return nullptr;
     PixelBuffer out(allocImage24(dw, dh));
     if (!out.get()) return nullptr;
 
-    const std::size_t srcStride = stride24(sw);
     const std::size_t dstStride = stride24(dw);
     const std::size_t len = static_cast<std::size_t>(sw) * 3;
     const bool filtered = vertical || horizontal;
@@ -245,8 +245,8 @@ std::uint8_t* cubicStep(const std::uint8_t* src, std::int32_t sw, std::int32_t s
 
 }  // namespace
 
-std::uint8_t* bicubic(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                      std::int32_t targetHeight) {
+std::uint8_t* bicubic(const std::uint8_t* pixels, std::size_t srcStride, std::int32_t width, std::int32_t height,
+                      std::int32_t targetWidth, std::int32_t targetHeight) {
     std::int32_t widths[16], heights[16];
     const int nx = bicubicStepSizes(width, targetWidth, widths, 16);
     const int ny = bicubicStepSizes(height, targetHeight, heights, 16);
@@ -254,16 +254,19 @@ std::uint8_t* bicubic(const std::uint8_t* pixels, std::int32_t width, std::int32
 
     PixelBuffer current;
     const std::uint8_t* from = pixels;
+    std::size_t fromStride = srcStride;  // the caller's rows first, then packed intermediates
     std::int32_t w = width, h = height;
     for (int k = 0; k < steps; ++k) {
         const std::int32_t nw = k < nx ? widths[k] : targetWidth;
         const std::int32_t nh = k < ny ? heights[k] : targetHeight;
         const GaussianKernel gv = gaussianKernel(static_cast<double>(h) / static_cast<double>(nh));
         const GaussianKernel gh = gaussianKernel(static_cast<double>(w) / static_cast<double>(nw));
-        std::uint8_t* next = cubicStep(from, w, h, nw, nh, nh < h ? &gv : nullptr, nw < w ? &gh : nullptr);
+        std::uint8_t* next =
+            cubicStep(from, fromStride, w, h, nw, nh, nh < h ? &gv : nullptr, nw < w ? &gh : nullptr);
         if (!next) return nullptr;
         current.reset(next);  // the previous intermediate goes
         from = next;
+        fromStride = stride24(nw);
         w = nw;
         h = nh;
     }

@@ -99,14 +99,15 @@ struct GaussianKernel {
 };
 GaussianKernel gaussianKernel(double ratio);
 
-// The filters proper; arguments are checked by Resample.
-std::uint8_t* areaLinear(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                         std::int32_t targetHeight);
-std::uint8_t* bicubic(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                      std::int32_t targetHeight);
-std::uint8_t* nearest(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                      std::int32_t targetHeight);
-std::uint8_t* halftoneStretch(const std::uint8_t* pixels, std::int32_t width, std::int32_t height,
-                              std::int32_t targetWidth, std::int32_t targetHeight, const BITMAPINFOHEADER* header);
+// The filters proper; arguments are checked by ResampleRows. Source rows lie srcStride bytes apart.
+std::uint8_t* areaLinear(const std::uint8_t* pixels, std::size_t srcStride, std::int32_t width, std::int32_t height,
+                         std::int32_t targetWidth, std::int32_t targetHeight);
+std::uint8_t* bicubic(const std::uint8_t* pixels, std::size_t srcStride, std::int32_t width, std::int32_t height,
+                      std::int32_t targetWidth, std::int32_t targetHeight);
+std::uint8_t* nearest(const std::uint8_t* pixels, std::size_t srcStride, std::int32_t width, std::int32_t height,
+                      std::int32_t targetWidth, std::int32_t targetHeight);
+std::uint8_t* halftoneStretch(const std::uint8_t* pixels, std::size_t srcStride, std::int32_t width,
+                              std::int32_t height, std::int32_t targetWidth, std::int32_t targetHeight,
+                              const BITMAPINFOHEADER* header);
 
 }  // namespace resample

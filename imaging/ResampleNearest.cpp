@@ -14,8 +14,8 @@ std::int32_t centreIndex(std::int32_t i, std::int32_t n, std::int32_t m) {
 
 }  // namespace
 
-std::uint8_t* nearest(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                      std::int32_t targetHeight) {
+std::uint8_t* nearest(const std::uint8_t* pixels, std::size_t srcStride, std::int32_t width, std::int32_t height,
+                      std::int32_t targetWidth, std::int32_t targetHeight) {
     HeapArray<std::uint32_t> columns;  // byte offset of each output column's source pixel
     if (!columns.allocate(static_cast<std::size_t>(targetWidth))) return nullptr;
     for (std::int32_t x = 0; x < targetWidth; ++x)
@@ -23,7 +23,6 @@ std::uint8_t* nearest(const std::uint8_t* pixels, std::int32_t width, std::int32
 
     std::uint8_t* out = allocImage24(targetWidth, targetHeight);
     if (!out) return nullptr;
-    const std::size_t srcStride = stride24(width);
     const std::size_t dstStride = stride24(targetWidth);
     const std::uint32_t* col = columns.get();
     // Rows are counted in stored order, bottom-up like the buffer.

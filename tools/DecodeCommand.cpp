@@ -13,8 +13,9 @@ int runDecode(const Command& self, const Arguments& arguments) {
 
     Document document;
     DocumentHost host;  // no plug-ins, no window
+    host.showsImage = false;
     CodecStatus why = status::kFailure;
-    if (!LoadDocument(document, &in, host, &why) || !document.shadedPixels) {
+    if (!LoadDocument(document, &in, host, &why) || why) {
         reportError(in, why);
         return kFailed;
     }

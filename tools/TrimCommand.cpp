@@ -19,12 +19,14 @@ namespace cli {
 namespace {
 
 // The trim model's window without a window: boxes feed back at once, the rectified copy is a
-// plain buffer, everything else is a no-op.
+// plain buffer, made only when the job has a perspective (without one the copy would be an
+// image-sized buffer nothing reads), everything else is a no-op.
 class HeadlessTrimView : public TrimView {
 public:
     TrimEditor* editor = nullptr;
     const std::uint8_t* source = nullptr;
     std::uint32_t sourceBytes = 0;
+    bool perspective = false;
     std::uint8_t* rectified = nullptr;
 
     ~HeadlessTrimView() override { releaseRectifiedCopy(); }
@@ -45,6 +47,7 @@ public:
     void waitForPreview() override {}
     std::uint8_t* makeRectifiedCopy() override {
         releaseRectifiedCopy();
+        if (!perspective) return nullptr;
         rectified = allocPixels(sourceBytes);
         if (rectified) std::memcpy(rectified, source, sourceBytes);
         return rectified;
@@ -220,8 +223,9 @@ bool trimOne(const TrimJob& job, const WideString& in, const TrimOptions& trimOp
              const OutputOptions& outputOptions) {
     Document document;
     DocumentHost host;
+    host.showsImage = false;
     CodecStatus why = status::kFailure;
-    if (!LoadDocument(document, &in, host, &why) || !document.shadedPixels) {
+    if (!LoadDocument(document, &in, host, &why) || why) {
         reportError(in, why ? why : status::kFailure);
         return false;
     }
@@ -238,6 +242,7 @@ bool trimOne(const TrimJob& job, const WideString& in, const TrimOptions& trimOp
     view.editor = &editor;
     view.source = document.sourcePixels;
     view.sourceBytes = imageBytes(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 24);
+    view.perspective = job.haveQuad;
     editor.view = &view;
     editor.geometry = &geometry;
     editor.options = &options;

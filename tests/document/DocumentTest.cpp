@@ -102,6 +102,21 @@ TEST_F(DocumentLoad, EightBitImageIsInstalledAsTwentyFourBit) {
     EXPECT_EQ(calls.plugin, 0);
 }
 
+// vantle-cli shows nothing: the document is usable without the shaded copy, expanded all the same.
+TEST_F(DocumentLoad, WithoutAViewNoShadedCopyIsMade) {
+    host.showsImage = false;
+    const WideString path = eightBitBmp(u"eight.bmp");
+    CodecStatus why = 1;
+    ASSERT_TRUE(LoadDocument(document, &path, host, &why));
+    EXPECT_EQ(why, 0u);
+    EXPECT_EQ(document.header.biBitCount, 24);
+    ASSERT_NE(document.sourcePixels, nullptr);
+    EXPECT_EQ(document.shadedPixels, nullptr);
+    EXPECT_EQ(document.displayPixels, document.sourcePixels);
+    EXPECT_EQ(document.sourcePixels[12 + 3], 4);  // index 4, the second row's second pixel
+    EXPECT_TRUE(calls.errors.empty());
+}
+
 TEST_F(DocumentLoad, TwentyFourBitImageKeepsItsHeader) {
     Bytes pixels(8 * 2, 0x44);
     ImageSink sink;

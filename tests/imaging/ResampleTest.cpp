@@ -218,6 +218,30 @@ TEST(Resample, LeavesItsInputAloneAndPaddingZero) {
         }
 }
 
+// The output job resizes a crop where it lies in the image: every filter must read the window's
+// rows through the image's stride and give what it gives for a packed copy of the window.
+TEST(Resample, AWindowResizedWhereItLiesEqualsItsCopyResized) {
+    const int iw = 241, ih = 180, left = 17, top = 11, w = 203, h = 151;
+    const std::vector<std::uint8_t> image = testimg::noise(iw, ih, 4242);
+    const std::size_t imageStride = testimg::stride(iw);
+    // Bottom-up rows: the window's first stored row is image row top + h - 1 counted from the top.
+    const std::uint8_t* origin = image.data() + imageStride * (ih - top - h) + 3 * left;
+    const std::vector<std::uint8_t> copy =
+        testimg::make(w, h, [&](int x, int y, int c) { return origin[imageStride * y + 3 * x + c]; });
+    // Both axes shrunk (bicubic in several steps), both enlarged, one axis only, mixed.
+    const Resize sizes[] = {{w, h, 12, 9}, {w, h, 250, 190}, {w, h, w, 40}, {w, h, 60, h}, {w, h, 400, 30}};
+    for (const Resize& s : sizes)
+        for (int filter = 0; filter <= 3; ++filter) {
+            Owned want = resample(copy, w, h, s.tw, s.th, filter);
+            Owned got(ResampleRows(origin, imageStride, w, h, s.tw, s.th, filter, nullptr));
+            ASSERT_TRUE(want && got) << filter;
+            const std::size_t bytes = testimg::stride(s.tw) * s.th;
+            EXPECT_EQ(testimg::fnv1a(got.p, bytes), testimg::fnv1a(want.p, bytes))
+                << s.tw << "x" << s.th << " filter " << filter;
+        }
+    EXPECT_EQ(ResampleRows(origin, 3 * w - 1, w, h, 12, 9, 0, nullptr), nullptr) << "rows overlapping";
+}
+
 TEST(Resample, ExpandIndexedLooksUpEveryIndexAcrossPaddedRows) {
     RGBQUAD palette[256];
     for (int i = 0; i < 256; ++i)
