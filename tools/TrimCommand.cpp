@@ -3,7 +3,6 @@
 // delivers the result: under its automatic name into the output folder, or exactly to -o PATH.
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -24,7 +23,6 @@ namespace {
 class HeadlessTrimView : public TrimView {
 public:
     TrimEditor* editor = nullptr;
-    const std::uint8_t* source = nullptr;
     std::uint32_t sourceBytes = 0;
     bool perspective = false;
     std::uint8_t* rectified = nullptr;
@@ -45,11 +43,12 @@ public:
     void postPreview(bool) override {}
     void setPreviewPriority(bool) override {}
     void waitForPreview() override {}
+    // Nothing shows the copy here, and the output job reads only the pixels its final warp has
+    // written: the buffer need not start as a copy of the source.
     std::uint8_t* makeRectifiedCopy() override {
         releaseRectifiedCopy();
         if (!perspective) return nullptr;
         rectified = allocPixels(sourceBytes);
-        if (rectified) std::memcpy(rectified, source, sourceBytes);
         return rectified;
     }
     void releaseRectifiedCopy() override {
@@ -240,7 +239,6 @@ bool trimOne(const TrimJob& job, const WideString& in, const TrimOptions& trimOp
     HeadlessTrimView view;
     TrimEditor editor;
     view.editor = &editor;
-    view.source = document.sourcePixels;
     view.sourceBytes = imageBytes(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 24);
     view.perspective = job.haveQuad;
     editor.view = &view;
