@@ -43,7 +43,8 @@ LRESULT customDrawToolbar(NMCUSTOMDRAW* draw) {
     case CDDS_PREPAINT:
         return CDRF_NOTIFYITEMDRAW;
     case CDDS_ITEMPREPAINT:
-        if (draw->uItemState & CDIS_HOT) highlightFill(draw->hdc, draw->rc, kMenuCorner, kHighlightFill, kHighlightFrame);
+        // A pressed button (its menu is open) keeps the hot look.
+        if (draw->uItemState & (CDIS_HOT | CDIS_SELECTED)) highlightFill(draw->hdc, draw->rc, kMenuCorner, kHighlightFill, kHighlightFrame);
         if (draw->uItemState & CDIS_CHECKED) highlightFill(draw->hdc, draw->rc, kMenuCorner, kCheckedFill, kCheckedFrame);
         if (draw->dwItemSpec != 0 && !hasImage(draw->hdr.hwndFrom, draw->dwItemSpec)) drawButtonName(*draw);
         return TBCDRF_NOBACKGROUND;
