@@ -11,12 +11,22 @@ namespace {
 
 HHOOK trimHook = nullptr;
 
+// Whether Enter and Esc are the main window's: not while a dialog has disabled it, nor while a
+// popup menu (the shade or preset menu, open in the settled state) is up, where they pick or close
+// the menu item.
+bool mainWindowTakesKeys() {
+    if (!app.mainWindow || !IsWindowEnabled(app.mainWindow)) return false;
+    GUITHREADINFO thread{};
+    thread.cbSize = sizeof thread;
+    return !(GetGUIThreadInfo(GetCurrentThreadId(), &thread) && (thread.flags & (GUI_INMENUMODE | GUI_POPUPMENUMODE)));
+}
+
 LRESULT CALLBACK trimKeyHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HC_ACTION) {
         const bool keyDown = (static_cast<DWORD>(lParam) & 0x80000000u) == 0;
         bool swallow = false;
-        const std::int32_t cmd = TrimKeyCommand(app.editor, static_cast<std::uint32_t>(wParam), keyDown,
-                                                app.mainWindow && IsWindowEnabled(app.mainWindow), swallow);
+        const std::int32_t cmd =
+            TrimKeyCommand(app.editor, static_cast<std::uint32_t>(wParam), keyDown, mainWindowTakesKeys(), swallow);
         // High word 1: handled like an accelerator, so it is ignored during a mouse drag.
         if (cmd != 0) SendMessageW(app.mainWindow, WM_COMMAND, MAKEWPARAM(cmd, 1), 0);
         if (swallow) return 1;

@@ -142,8 +142,11 @@ void updateMenuState(HMENU menu) {
     }
 }
 
+// `window` is where WM_CONTEXTMENU came from: the view, or the main window passing on a request it
+// has already found to be the view's.
 void showMainMenu(HWND window, POINT screen) {
-    if (app.editor.trimMode != 0 || !app.mainMenu || !app.view || window != app.view) return;
+    if (app.editor.trimMode != 0 || !app.mainMenu || !app.view) return;
+    if (window != app.view && window != app.mainWindow) return;
     if (screen.x == -1 && screen.y == -1) {  // from the keyboard: the view's top-left corner
         screen = POINT{0, 0};
         ClientToScreen(app.view, &screen);
