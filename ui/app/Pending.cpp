@@ -2,30 +2,6 @@
 // its block when it lands.
 #include "ui/app/App.h"
 
-// --- menus ---
-void buildMenus() {}
-void destroyMenus() {}
-void buildPresetItems() {}
-void rebuildAfterKeyChange() {}
-void rebuildAfterLanguageChange() {}
-void updateMenuState(HMENU) {}
-void showMainMenu(HWND, POINT) {}
-void showMenuUnderButton(HWND, int, HMENU) {}
-bool measureMenuItem(MEASUREITEMSTRUCT*) { return false; }
-bool drawMenuItem(const DRAWITEMSTRUCT*) { return false; }
-void createAcceleratorTable() {}
-void destroyAcceleratorTable() {}
-void installTrimKeyHook() {}
-void removeTrimKeyHook() {}
-LRESULT customDrawToolbar(NMCUSTOMDRAW*) { return CDRF_DODEFAULT; }
-bool drawComboItem(const DRAWITEMSTRUCT*) { return false; }
-void highlightFill(HDC, const RECT&, int, COLORREF, COLORREF) {}
-void checkMark(HDC, const RECT&) {}
-void addToolbarTooltips() {}
-void refreshToolbarTooltips() {}
-void placeDialogUnderButton(HWND, HWND, int) {}
-// --- end menus ---
-
 // --- files ---
 bool registerListClass() { return true; }
 void refreshFileList() {}
