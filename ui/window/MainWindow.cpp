@@ -128,7 +128,8 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         break;
     case WM_NOTIFY: return onNotify(window, reinterpret_cast<NMHDR*>(lParam));
     case WM_CONTEXTMENU:
-        if (app.editor.trimMode == 0 && reinterpret_cast<HWND>(wParam) == app.view) {
+        if (app.editor.trimMode == 0 &&
+            (reinterpret_cast<HWND>(wParam) == app.view || reinterpret_cast<HWND>(wParam) == window)) {
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             showMainMenu(window, at);
         }
