@@ -3,14 +3,6 @@
 #include "ui/app/App.h"
 
 // --- files ---
-bool registerListClass() { return true; }
-void refreshFileList() {}
-void showListWindow() {}
-void closeListWindow(bool) {}
-void reopenListWindow() {}
-void enableListWindow(bool) {}
-void checkFolderChange() {}
-void closeChangeNotification() {}
 bool openWithDialog() { return false; }
 bool saveAsDialog(const WideString&) { return false; }
 void saveAsCurrent() {}

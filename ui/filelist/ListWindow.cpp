@@ -1,0 +1,220 @@
+// The file list window: a tool window beside the main window whose no-data list box draws the
+// entries straight from app.fileList; picking an entry opens that file.
+#include <windows.h>
+
+#include "shell/Language_win32.h"
+#include "ui/app/App.h"
+#include "ui/filelist/ListBox.h"
+
+namespace {
+
+constexpr wchar_t kListClass[] = L"Vantle_list_class";
+constexpr COLORREF kSelectionFill = 0xFFFFE8;
+constexpr COLORREF kSelectionFrame = 0x909048;
+
+const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+ScreenRect screenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
+int itemHeight() { return app.metrics.textHeight + 2; }
+
+// The widest name in the UI font plus the list box's static edge, so the last letters can be
+// scrolled into view.
+int horizontalExtent() {
+    HDC dc = GetDC(app.listBox);
+    HGDIOBJ old = app.uiFont ? SelectObject(dc, app.uiFont) : nullptr;
+    int widest = 0;
+    for (const FileEntry& entry : app.fileList.entries) {
+        SIZE size{};
+        if (GetTextExtentPoint32W(dc, wide(entry.name.c_str()), static_cast<int>(entry.name.length()), &size) &&
+            size.cx > widest)
+            widest = size.cx;
+    }
+    if (old) SelectObject(dc, old);
+    ReleaseDC(app.listBox, dc);
+    RECT edge{0, 0, 0, 0};
+    AdjustWindowRectEx(&edge, WS_CHILD, FALSE, WS_EX_STATICEDGE);
+    return widest + (edge.right - edge.left);
+}
+
+}  // namespace
+
+void fillListWindow() {
+    if (!app.listBox) return;
+    SendMessageW(app.listBox, LB_RESETCONTENT, 0, 0);
+    if (!app.fileList.exists()) {
+        SendMessageW(app.listBox, LB_SETHORIZONTALEXTENT, 0, 0);
+        return;
+    }
+    SendMessageW(app.listBox, LB_SETCOUNT, static_cast<WPARAM>(app.fileList.count()), 0);
+    SendMessageW(app.listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(horizontalExtent()), 0);
+    SendMessageW(app.listBox, LB_SETCURSEL, static_cast<WPARAM>(app.fileList.listSelection), 0);
+}
+
+namespace {
+
+HWND createListBox(HWND parent, int width, int height) {
+    HWND box = CreateWindowExW(WS_EX_STATICEDGE, L"ListBox", nullptr,
+                               WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NODATA | LBS_NOINTEGRALHEIGHT |
+                                   LBS_OWNERDRAWFIXED | LBS_NOTIFY,
+                               0, 0, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kListBox)),
+                               app.exeInstance, nullptr);
+    if (box) SendMessageW(box, LB_SETITEMHEIGHT, 0, itemHeight());
+    return box;
+}
+
+void drawEntry(const DRAWITEMSTRUCT& item) {
+    if (item.itemID == static_cast<UINT>(-1) || item.itemID >= static_cast<UINT>(app.fileList.count())) return;
+    if (!(item.itemAction & (ODA_DRAWENTIRE | ODA_SELECT))) return;
+    RECT rect = item.rcItem;
+    // The fill reaches as far as the longest name, also when the list is scrolled sideways.
+    const LONG extent = static_cast<LONG>(SendMessageW(item.hwndItem, LB_GETHORIZONTALEXTENT, 0, 0));
+    if (rect.right < rect.left + extent) rect.right = rect.left + extent;
+    if (item.itemState & ODS_SELECTED)
+        highlightFill(item.hDC, rect, 0, kSelectionFill, kSelectionFrame);
+    else
+        FillRect(item.hDC, &rect, GetSysColorBrush(COLOR_WINDOW));
+
+    const WideString& name = app.fileList.entries[item.itemID].name;
+    const ScreenPoint at = ListItemTextOrigin(screenRect(item.rcItem), app.metrics.textHeight);
+    HGDIOBJ old = app.uiFont ? SelectObject(item.hDC, app.uiFont) : nullptr;
+    SetBkMode(item.hDC, TRANSPARENT);
+    SetTextColor(item.hDC, RGB(0, 0, 0));
+    ExtTextOutW(item.hDC, at.x, at.y, ETO_CLIPPED, &rect, wide(name.c_str()), name.length(), nullptr);
+    if (old) SelectObject(item.hDC, old);
+}
+
+// The user picked an entry: open it, leaving the list as it is.
+void openSelected() {
+    const LRESULT index = SendMessageW(app.listBox, LB_GETCURSEL, 0, 0);
+    if (index == LB_ERR) return;
+    WideString path;
+    if (!SelectListEntry(app.fileList, static_cast<std::int32_t>(index), path)) return;
+    openDocument(&path, false);
+}
+
+void rememberSize(HWND window) {
+    RECT r;
+    if (!GetWindowRect(window, &r)) return;
+    app.listWindowWidth = r.right - r.left;
+    app.listWindowHeight = r.bottom - r.top;
+}
+
+LRESULT CALLBACK listWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MEASUREITEM: {
+        auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+        if (item->CtlID != static_cast<UINT>(ids::kListBox)) break;
+        item->itemHeight = static_cast<UINT>(itemHeight());
+        return TRUE;
+    }
+    case WM_DRAWITEM: {
+        const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlID != static_cast<UINT>(ids::kListBox)) break;
+        drawEntry(*item);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == ids::kListBox && HIWORD(wParam) == LBN_SELCHANGE) openSelected();
+        return 0;
+    case WM_SIZE:
+        if (app.listBox) MoveWindow(app.listBox, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_CLOSE:
+        rememberSize(window);
+        break;  // the default destroys the window
+    case WM_DESTROY:
+        if (app.listWindow == window) {
+            app.listWindow = nullptr;
+            app.listBox = nullptr;
+            errorBoxWindows.fileList = nullptr;
+        }
+        return 0;
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+void placeListWindow() {
+    RECT main{}, work{}, rebar{};
+    GetWindowRect(app.mainWindow, &main);
+    if (app.rebar) GetWindowRect(app.rebar, &rebar);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    if (GetMonitorInfoW(MonitorFromWindow(app.mainWindow, MONITOR_DEFAULTTONEAREST), &monitor))
+        work = monitor.rcWork;
+    else
+        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    const ScreenPoint at = PlaceListWindow(screenRect(main), screenRect(work), screenRect(rebar), app.listWindowWidth);
+    SetWindowPos(app.listWindow, nullptr, at.x, at.y, app.listWindowWidth, app.listWindowHeight,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool createListWindow() {
+    const WideString title = loadText(20017);
+    HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kListClass, wide(title.c_str()),
+                                  WS_POPUPWINDOW | WS_CLIPCHILDREN | WS_DLGFRAME | WS_THICKFRAME, 0, 0,
+                                  app.listWindowWidth, app.listWindowHeight, app.mainWindow, nullptr,
+                                  app.exeInstance, nullptr);
+    if (!window) return false;
+    if (HMENU menu = GetSystemMenu(window, FALSE)) {
+        DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
+        DeleteMenu(menu, SC_MINIMIZE, MF_BYCOMMAND);
+        DeleteMenu(menu, SC_MAXIMIZE, MF_BYCOMMAND);
+    }
+    RECT client{};
+    GetClientRect(window, &client);
+    HWND box = createListBox(window, client.right, client.bottom);
+    if (!box) {
+        DestroyWindow(window);
+        return false;
+    }
+    app.listWindow = window;
+    app.listBox = box;
+    errorBoxWindows.fileList = window;
+    return true;
+}
+
+}  // namespace
+
+bool registerListClass() {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = listWindowProc;
+    wc.hInstance = app.exeInstance;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kListClass;
+    return RegisterClassExW(&wc) != 0;
+}
+
+void showListWindow() {
+    if (!app.fileList.exists()) return;
+    if (!app.listWindow && !createListWindow()) return;
+    fillListWindow();
+    placeListWindow();
+    ShowWindow(app.listWindow, SW_SHOW);
+}
+
+void closeListWindow(bool reopenLater) {
+    if (!app.listWindow) return;
+    rememberSize(app.listWindow);
+    DestroyWindow(app.listWindow);
+    app.reopenListWindow = reopenLater;
+}
+
+void reopenListWindow() {
+    if (!app.reopenListWindow) return;
+    app.reopenListWindow = false;
+    showListWindow();
+}
+
+void enableListWindow(bool enable) {
+    if (app.listWindow) EnableWindow(app.listWindow, enable ? TRUE : FALSE);
+}
+
+void clearListBoxSelection() {
+    if (app.listBox) SendMessageW(app.listBox, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+}
