@@ -3,9 +3,6 @@
 #include "ui/app/App.h"
 
 // --- files ---
-bool openWithDialog() { return false; }
-bool saveAsDialog(const WideString&) { return false; }
-void saveAsCurrent() {}
 void pasteImage() {}
 void copyImageToClipboard() {}
 void openDroppedFiles(HDROP) {}

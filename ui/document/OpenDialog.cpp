@@ -1,0 +1,42 @@
+// Command 5000: the open dialog for every image format the program and its plug-ins read.
+#include <windows.h>
+#include <commdlg.h>
+
+#include "shell/FileDialogs.h"
+#include "shell/Language_win32.h"
+#include "ui/app/App.h"
+
+namespace {
+
+const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
+
+// The plug-ins' file patterns; the program has no plug-in host yet.
+std::vector<WideString> pluginPatterns() { return {}; }
+
+}  // namespace
+
+bool openWithDialog() {
+    if (app.editor.trimMode != 0) return false;
+    enableListWindow(false);
+
+    const std::u16string filter = openDialogFilter(loadText, pluginPatterns());
+    wchar_t file[MAX_PATH] = {};
+    OPENFILENAMEW dialog{};
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = app.mainWindow;
+    dialog.lpstrFilter = wide(filter.c_str());
+    dialog.nFilterIndex = 1;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.lpstrInitialDir = app.settings.currentFolder.empty() ? nullptr : wide(app.settings.currentFolder.c_str());
+    dialog.Flags = OFN_FILEMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+    const bool chosen = GetOpenFileNameW(&dialog) != 0;
+    if (chosen) {
+        // The dialog's remains vanish before the load keeps the thread busy.
+        RedrawWindow(app.mainWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
+        const WideString path(reinterpret_cast<const char16_t*>(file));
+        openDocument(&path, true);
+    }
+    enableListWindow(true);
+    return chosen;
+}
