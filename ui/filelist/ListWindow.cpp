@@ -11,6 +11,7 @@ namespace {
 constexpr wchar_t kListClass[] = L"Vantle_list_class";
 constexpr COLORREF kSelectionFill = 0xFFFFE8;
 constexpr COLORREF kSelectionFrame = 0x909048;
+constexpr int kTextInset = 2;  // ListItemTextOrigin's distance from the item's left edge
 
 const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
@@ -18,8 +19,8 @@ ScreenRect screenRect(const RECT& r) { return {r.left, r.top, r.right, r.bottom}
 
 int itemHeight() { return app.metrics.textHeight + 2; }
 
-// The widest name in the UI font plus the list box's static edge, so the last letters can be
-// scrolled into view.
+// The widest name in the UI font plus the list box's static edge and the text's inset on both
+// sides, so the last letter can be scrolled clear of the selection frame.
 int horizontalExtent() {
     HDC dc = GetDC(app.listBox);
     HGDIOBJ old = app.uiFont ? SelectObject(dc, app.uiFont) : nullptr;
@@ -34,7 +35,7 @@ int horizontalExtent() {
     ReleaseDC(app.listBox, dc);
     RECT edge{0, 0, 0, 0};
     AdjustWindowRectEx(&edge, WS_CHILD, FALSE, WS_EX_STATICEDGE);
-    return widest + (edge.right - edge.left);
+    return widest + (edge.right - edge.left) + 2 * kTextInset;
 }
 
 }  // namespace
@@ -147,8 +148,9 @@ void placeListWindow() {
     else
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
     const ScreenPoint at = PlaceListWindow(screenRect(main), screenRect(work), screenRect(rebar), app.listWindowWidth);
-    SetWindowPos(app.listWindow, nullptr, at.x, at.y, app.listWindowWidth, app.listWindowHeight,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
+    // On top of the main window again, in case something covered it.
+    SetWindowPos(app.listWindow, HWND_TOP, at.x, at.y, app.listWindowWidth, app.listWindowHeight,
+                 SWP_NOACTIVATE);
 }
 
 bool createListWindow() {
