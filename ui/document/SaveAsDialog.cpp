@@ -15,9 +15,10 @@ const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_
 OutputOptions currentOutputOptions() {
     OutputOptions options;
     outputOptionsFromSettings(app.settings, options);
-    // The size fields write the live output size here, not into the settings.
+    // The size fields and the sharpen switch live in the trim options until exit.
     options.trimWidth = app.trimOptions.trimWidth;
     options.trimHeight = app.trimOptions.trimHeight;
+    options.sharpen = app.trimOptions.sharpen;
     return options;
 }
 
