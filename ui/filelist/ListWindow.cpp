@@ -38,22 +38,6 @@ int horizontalExtent() {
     return widest + (edge.right - edge.left) + 2 * kTextInset;
 }
 
-}  // namespace
-
-void fillListWindow() {
-    if (!app.listBox) return;
-    SendMessageW(app.listBox, LB_RESETCONTENT, 0, 0);
-    if (!app.fileList.exists()) {
-        SendMessageW(app.listBox, LB_SETHORIZONTALEXTENT, 0, 0);
-        return;
-    }
-    SendMessageW(app.listBox, LB_SETCOUNT, static_cast<WPARAM>(app.fileList.count()), 0);
-    SendMessageW(app.listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(horizontalExtent()), 0);
-    SendMessageW(app.listBox, LB_SETCURSEL, static_cast<WPARAM>(app.fileList.listSelection), 0);
-}
-
-namespace {
-
 HWND createListBox(HWND parent, int width, int height) {
     HWND box = CreateWindowExW(WS_EX_STATICEDGE, L"ListBox", nullptr,
                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NODATA | LBS_NOINTEGRALHEIGHT |
@@ -179,6 +163,18 @@ bool createListWindow() {
 }
 
 }  // namespace
+
+void fillListWindow() {
+    if (!app.listBox) return;
+    SendMessageW(app.listBox, LB_RESETCONTENT, 0, 0);
+    if (!app.fileList.exists()) {
+        SendMessageW(app.listBox, LB_SETHORIZONTALEXTENT, 0, 0);
+        return;
+    }
+    SendMessageW(app.listBox, LB_SETCOUNT, static_cast<WPARAM>(app.fileList.count()), 0);
+    SendMessageW(app.listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(horizontalExtent()), 0);
+    SendMessageW(app.listBox, LB_SETCURSEL, static_cast<WPARAM>(app.fileList.listSelection), 0);
+}
 
 bool registerListClass() {
     WNDCLASSEXW wc{};
