@@ -102,6 +102,10 @@ LRESULT CALLBACK listWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_COMMAND:
         if (LOWORD(wParam) == ids::kListBox && HIWORD(wParam) == LBN_SELCHANGE) openSelected();
         return 0;
+    case WM_SETFOCUS:
+        // The keys go to the list, so the arrows walk through the folder.
+        if (app.listBox) SetFocus(app.listBox);
+        return 0;
     case WM_SIZE:
         if (app.listBox) MoveWindow(app.listBox, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
