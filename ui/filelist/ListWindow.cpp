@@ -192,13 +192,19 @@ bool registerListClass() {
     return RegisterClassExW(&wc) != 0;
 }
 
-void showListWindow() {
+namespace {
+
+void showList(int command) {
     if (!app.fileList.exists()) return;
     if (!app.listWindow && !createListWindow()) return;
     fillListWindow();
     placeListWindow();
-    ShowWindow(app.listWindow, SW_SHOW);
+    ShowWindow(app.listWindow, command);
 }
+
+}  // namespace
+
+void showListWindow() { showList(SW_SHOW); }
 
 void closeListWindow(bool reopenLater) {
     if (!app.listWindow) return;
@@ -210,7 +216,8 @@ void closeListWindow(bool reopenLater) {
 void reopenListWindow() {
     if (!app.reopenListWindow) return;
     app.reopenListWindow = false;
-    showListWindow();
+    // Back after a trim or a dialog: the keys stay with the main window.
+    showList(SW_SHOWNOACTIVATE);
 }
 
 void enableListWindow(bool enable) {
