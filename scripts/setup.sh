@@ -12,7 +12,7 @@ packages=(
   zlib1g-dev libjpeg62-turbo-dev googletest libgtest-dev libbenchmark-dev
   clang libclang-rt-14-dev
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev nasm
-  wine64 xvfb xdotool x11-apps imagemagick libjpeg-turbo-progs libimage-exiftool-perl
+  wine64 xvfb xdotool x11-apps imagemagick libjpeg-turbo-progs libimage-exiftool-perl python3
   libvips-tools time
   dpkg-dev
 )
