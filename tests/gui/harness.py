@@ -102,7 +102,8 @@ def placeholder(function):
     """True while ui/app/Pending.cpp still holds an empty stand-in for `function`."""
     path = os.path.join(env("VANTLE_GUI_SOURCE"), "ui", "app", "Pending.cpp")
     try:
-        text = open(path, encoding="utf-8").read()
+        with open(path, encoding="utf-8") as f:
+            text = f.read()
     except OSError:
         return False
     return re.search(r"\b" + re.escape(function) + r"\([^)]*\)\s*\{", text) is not None
@@ -132,7 +133,8 @@ class Image:
 
 def read_bmp(path):
     """A 24-bit BMP as vantle-cli decode writes it (bottom-up unless the height is negative)."""
-    data = open(path, "rb").read()
+    with open(path, "rb") as f:
+        data = f.read()
     if data[:2] != b"BM":
         raise AssertionError(f"{path}: not a BMP file")
     offset = struct.unpack_from("<I", data, 10)[0]
@@ -158,6 +160,36 @@ def mean_difference(a, b):
     if a.size != b.size:
         raise AssertionError(f"sizes differ: {a.size} and {b.size}")
     return sum(abs(x - y) for x, y in zip(a.rgb, b.rgb)) / len(a.rgb)
+
+
+def round_half_away(value):
+    return int(value + 0.5) if value >= 0 else -int(-value + 0.5)
+
+
+class FittedView:
+    """Where an image sits when the program has fitted it into the view (no scroll bars): the zoom
+    that fits, the scaled size and the centred position, in screen pixels."""
+
+    def __init__(self, app, width, height):
+        left, top, right, bottom = app.rect(VIEW)
+        client_w, client_h = right - left, bottom - top
+        zoom = 1.0
+        if width > client_w or height > client_h:
+            zoom = min(max(1, client_w) / max(1, width), max(1, client_h) / max(1, height))
+            zoom = min(max(zoom, 0.01), 16.0)
+        self.zoom = zoom
+        self.width = max(1, round_half_away(width * zoom))
+        self.height = max(1, round_half_away(height * zoom))
+        self.left = left + ((client_w - self.width) >> 1)
+        self.top = top + ((client_h - self.height) >> 1)
+
+    def screen(self, x, y):
+        """Screen point of image pixel (x, y) (its top-left corner)."""
+        return (self.left + round_half_away(x * self.zoom), self.top + round_half_away(y * self.zoom))
+
+    def image(self, sx, sy):
+        """Image point under screen point (sx, sy), unrounded."""
+        return ((sx - self.left) / self.zoom, (sy - self.top) / self.zoom)
 
 
 # --- vantle-cli -----------------------------------------------------------------------------------
