@@ -1,0 +1,42 @@
+"""The clipboard both ways: a pasted picture is trimmed, and the result goes back as CF_DIB."""
+import os
+import unittest
+
+from harness import CMD_EXECUTE, CMD_FIT_LARGEST, CMD_PASTE, GuiTest, PathArg, skip_while_placeholder, wait_for, \
+    windows_path
+
+
+class ClipboardTest(GuiTest):
+    def test_pasted_picture_trimmed_to_the_clipboard(self):
+        skip_while_placeholder("pasteImage", "pasting from the clipboard")
+        picture = os.path.join(self.folder, "picture.bmp")
+        self.cli("trim", "--size", "800x600", "--format", "bmp", PathArg(self.sample_bmp), "-o", PathArg(picture))
+        # Output format 5: the clipboard.
+        app = self.start(settings=["outputFormat=5"])
+        app.msg("clip-put", windows_path(picture))
+        app.send(CMD_PASTE)
+        # A pasted picture has no file name.
+        app.wait_title(lambda t: t == "Size 800 × 600", "the pasted picture")
+        self.screenshot("pasted")
+
+        app.send(CMD_FIT_LARGEST)
+        app.wait_title(lambda t: t.startswith("Trimming"), "trim mode")
+        boxes = app.boxes()
+        app.send(CMD_EXECUTE)
+        app.wait_title(lambda t: not t.startswith("Trimming"), "the end of trim mode")
+        self.assertEqual(app.title(), "Size 400 × 300")
+
+        result = os.path.join(self.folder, "result.bmp")
+        wait_for(lambda: app.msg("clip-get", windows_path(result), check=False) is not None, 20,
+                 "a picture on the clipboard")
+        reference = os.path.join(self.folder, "reference.bmp")
+        self.cli("trim", "--rect", ",".join(map(str, boxes)), "--format", "bmp", PathArg(picture), "-o",
+                 PathArg(reference))
+        image = self.decode(result)
+        self.assertEqual(image.size, (400, 300))
+        self.assertEqual(image.rgb, self.decode(reference).rgb)
+        self.assertFalse(os.path.exists(os.path.join(self.folder, "Output")), "a file was written as well")
+
+
+if __name__ == "__main__":
+    unittest.main()
