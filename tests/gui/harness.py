@@ -20,6 +20,7 @@ Environment (set by CTest, see CMakeLists.txt):
   VANTLE_GUI_SOURCE     the source tree (to tell which window modules are still placeholders)
 """
 
+import ctypes
 import os
 import re
 import shutil
@@ -45,6 +46,12 @@ CMD_EXECUTE, CMD_CANCEL, CMD_FIT_LARGEST = 5700, 5701, 5702
 SHADE_COMMANDS = {1: 5500, 2: 5202, 3: 5203, 0: 5204, 128: 5205, 255: 5206}
 
 LIGHT_GREY = (192, 192, 192)  # the view's background (LTGRAY_BRUSH)
+
+
+def die_with_parent():
+    """Run in a child before exec: the kernel kills it when the test process dies, however that
+    happens (a CTest time-out included), so no Xvfb or Vantle.exe outlives its test."""
+    ctypes.CDLL(None, use_errno=True).prctl(1, signal.SIGKILL)  # PR_SET_PDEATHSIG
 
 
 def env(name):
@@ -77,7 +84,8 @@ def run(args, timeout=60, check=True, text=True, **kwargs):
     desktop process, which inherit its output handles and would hold a pipe open long after it ended.
     """
     with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
-        process = subprocess.Popen(args, stdout=out, stderr=err, stdin=subprocess.DEVNULL, **kwargs)
+        process = subprocess.Popen(args, stdout=out, stderr=err, stdin=subprocess.DEVNULL, preexec_fn=die_with_parent,
+                                   **kwargs)
         try:
             returncode = process.wait(timeout=timeout)
         except subprocess.TimeoutExpired:
@@ -235,7 +243,8 @@ class Display:
         read_fd, write_fd = os.pipe()
         self.process = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", f"{SCREEN_W}x{SCREEN_H}x24", "-nolisten", "tcp",
-             "-noreset"], pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+             "-noreset"], pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=die_with_parent)
         os.close(write_fd)
         number = b""
         deadline = time.monotonic() + 30
@@ -294,7 +303,8 @@ class Vantle:
         self.log = open(os.path.join(folder, "wine.log"), "wb")
         self.process = subprocess.Popen(
             [env("VANTLE_GUI_WINE_RUN"), os.path.join(folder, "Vantle.exe"), *map(str, args)], cwd=folder,
-            env=display.env(), stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT)
+            env=display.env(), stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
+            preexec_fn=die_with_parent)
 
     # Lifetime.
     def __enter__(self):

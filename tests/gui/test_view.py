@@ -91,7 +91,8 @@ class ViewTest(GuiTest):
         # Panning starts once the mouse is 9 pixels away; from there the image follows it, twice as
         # fast because the image is larger than the screen both ways.
         begin = (start[0], start[1] + 10)
-        app.drag([start, begin, (begin[0] - 40, begin[1] - 30)], button=3, settle=0.2)
+        # Long pauses: the system merges mouse moves the program has not yet fetched.
+        app.drag([start, begin, (begin[0] - 40, begin[1] - 30)], button=3, settle=0.5)
         app.send(0)
         after = app.scroll()
         self.assertEqual(after["horizontal"][3], before["horizontal"][3] + 80)
