@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Runs a Windows program under Wine in the build tree's private prefix, quietly.
-# `wine-run.sh --init` only makes sure the prefix exists.
+# `wine-run.sh --init` only makes sure the prefix exists. VANTLE_WINE_PREFIX names another prefix
+# (the GUI tests keep their own, so no windowless desktop of a console test is ever theirs).
 set -u
 build=${VANTLE_WINE_BUILD:-$PWD}
 # CTest runs tests from their build folder; the prefix lives at the top of the build tree.
 while [ "$build" != "/" ] && [ ! -f "$build/CMakeCache.txt" ]; do build=$(dirname "$build"); done
 [ -f "$build/CMakeCache.txt" ] || build=${VANTLE_WINE_BUILD:-$PWD}
-export WINEPREFIX="$build/wineprefix"
+export WINEPREFIX="${VANTLE_WINE_PREFIX:-$build/wineprefix}"
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-"mscoree,mshtml="}
 loader=$(command -v wine64 || true)
@@ -21,7 +22,7 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver_bin=$(command -v wineserver || echo /usr/lib/wine/wineserver64)
     [ -x "$wineserver_bin" ] || wineserver_bin=/usr/lib/wine/wineserver
     [ -x "$wineserver_bin" ] && "$wineserver_bin" -w 2>/dev/null
-  ) 9>"$build/wineprefix.lock"
+  ) 9>"$WINEPREFIX.lock"
 fi
 [ "${1:-}" = "--init" ] && { [ -f "$WINEPREFIX/system.reg" ]; exit $?; }
 exec "$loader" "$@"

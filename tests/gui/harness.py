@@ -15,7 +15,10 @@ Environment (set by CTest, see CMakeLists.txt):
   VANTLE_GUI_CLI        native vantle-cli (used when it exists) ...
   VANTLE_GUI_CLI_EXE    ... else this vantle-cli.exe under Wine
   VANTLE_GUI_WINE_RUN   scripts/wine-run.sh
-  VANTLE_WINE_BUILD     the Windows build tree (its wineprefix is used)
+  VANTLE_WINE_BUILD     the Windows build tree
+  VANTLE_WINE_PREFIX    the GUI tests' own Wine prefix: a console test elsewhere in the build's
+                        prefix would start that prefix's desktop without a display, and no window
+                        could appear on it
   VANTLE_GUI_ARTIFACTS  where screenshots are kept
   VANTLE_GUI_SOURCE     the source tree (to tell which window modules are still placeholders)
 """
@@ -205,7 +208,8 @@ class FittedView:
 class Cli:
     """The project's command-line program: natively when built, else the Windows exe under Wine."""
 
-    def __init__(self):
+    def __init__(self, display):
+        self.display = display
         native = os.environ.get("VANTLE_GUI_CLI", "")
         if native and os.access(native, os.X_OK):
             self.prefix = [native]
@@ -219,7 +223,8 @@ class Cli:
 
     def __call__(self, *args, cwd=None):
         mapped = [self.path(a) if isinstance(a, PathArg) else str(a) for a in args]
-        return run(self.prefix + mapped, timeout=120, cwd=cwd).stdout
+        # Under Wine it runs on the test's display, like every other process of the prefix.
+        return run(self.prefix + mapped, timeout=120, cwd=cwd, env=self.display.env()).stdout
 
     def decode(self, source, scratch):
         out = os.path.join(scratch, "decoded-" + os.path.basename(source) + ".bmp")
@@ -270,6 +275,7 @@ class Display:
         e["DISPLAY"] = self.name
         e["WINEDEBUG"] = "-all"
         e["VANTLE_WINE_BUILD"] = env("VANTLE_WINE_BUILD")
+        e["VANTLE_WINE_PREFIX"] = env("VANTLE_WINE_PREFIX")
         return e
 
     def xdotool(self, *args):
@@ -441,7 +447,7 @@ class GuiTest(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.display = Display()
-        cls.cli = Cli()
+        cls.cli = Cli(cls.display)
         cls.artifacts = env("VANTLE_GUI_ARTIFACTS")
         os.makedirs(cls.artifacts, exist_ok=True)
         cls.inputs = tempfile.mkdtemp(prefix="vantle-gui-inputs-")
