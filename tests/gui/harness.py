@@ -382,7 +382,7 @@ class Vantle:
         return tuple(int(v) for v in self.msg("button", toolbar, command).split())
 
     def boxes(self):
-        return tuple(self.get(i) for i in (BOX_LEFT, BOX_TOP, BOX_RIGHT, BOX_BOTTOM))
+        return tuple(int(v) for v in self.msg("get", BOX_LEFT, BOX_TOP, BOX_RIGHT, BOX_BOTTOM).split())
 
     def scroll(self):
         """{'horizontal': (shown, max, page, pos), 'vertical': ...}"""

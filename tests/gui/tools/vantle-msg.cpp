@@ -269,7 +269,7 @@ void usage() {
                  "  send ID              WM_COMMAND ID, waiting for it to be handled (20 s at most)\n"
                  "  post ID              WM_COMMAND ID, without waiting\n"
                  "  close                post WM_CLOSE\n"
-                 "  get ID               a control's number (GetDlgItemInt)\n"
+                 "  get ID...            the controls' numbers (GetDlgItemInt), on one line\n"
                  "  set ID VALUE         SetDlgItemInt on a control\n"
                  "  enabled ID           1 or 0\n"
                  "  select ID INDEX      a combo box selection, notified as the user's\n"
@@ -330,10 +330,14 @@ int wmain(int argc, wchar_t** argv) {
     HWND window = control(id);
     if (!window) return fail("no such control");
     if (verb == L"get") {
-        BOOL ok = FALSE;
-        const int value = static_cast<int>(GetDlgItemInt(GetParent(window), id, &ok, TRUE));
-        if (!ok) return fail("not a number");
-        std::printf("%d\n", value);
+        // Several boxes in one call: "get 1110 1111 1112 1113".
+        for (int i = 2; i < argc; ++i) {
+            HWND box = control(number(argv[i]));
+            BOOL ok = FALSE;
+            const int value = box ? static_cast<int>(GetDlgItemInt(GetParent(box), number(argv[i]), &ok, TRUE)) : 0;
+            if (!ok) return fail("no such control, or not a number");
+            std::printf(i + 1 < argc ? "%d " : "%d\n", value);
+        }
         return 0;
     }
     if (verb == L"set" && needs(2)) {
