@@ -20,12 +20,10 @@ Environment (set by CTest, see CMakeLists.txt):
                         prefix would start that prefix's desktop without a display, and no window
                         could appear on it
   VANTLE_GUI_ARTIFACTS  where screenshots are kept
-  VANTLE_GUI_SOURCE     the source tree (to tell which window modules are still placeholders)
 """
 
 import ctypes
 import os
-import re
 import shutil
 import signal
 import struct
@@ -105,24 +103,6 @@ def run(args, timeout=60, check=True, text=True, **kwargs):
         message = stderr if text else stderr.decode(errors="replace")
         raise AssertionError(f"{' '.join(map(str, args))} failed ({returncode}): {message.strip()}")
     return result
-
-
-# --- Which window modules are still placeholders --------------------------------------------------
-
-def placeholder(function):
-    """True while ui/app/Pending.cpp still holds an empty stand-in for `function`."""
-    path = os.path.join(env("VANTLE_GUI_SOURCE"), "ui", "app", "Pending.cpp")
-    try:
-        with open(path, encoding="utf-8") as f:
-            text = f.read()
-    except OSError:
-        return False
-    return re.search(r"\b" + re.escape(function) + r"\([^)]*\)\s*\{", text) is not None
-
-
-def skip_while_placeholder(function, feature):
-    if placeholder(function):
-        raise unittest.SkipTest(f"{feature} has not landed yet ({function} is still a placeholder)")
 
 
 # --- Images ---------------------------------------------------------------------------------------

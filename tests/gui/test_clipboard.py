@@ -2,13 +2,12 @@
 import os
 import unittest
 
-from harness import CMD_EXECUTE, CMD_FIT_LARGEST, CMD_PASTE, GuiTest, PathArg, skip_while_placeholder, wait_for, \
+from harness import CMD_EXECUTE, CMD_FIT_LARGEST, CMD_PASTE, GuiTest, PathArg, wait_for, \
     windows_path
 
 
 class ClipboardTest(GuiTest):
     def test_pasted_picture_trimmed_to_the_clipboard(self):
-        skip_while_placeholder("pasteImage", "pasting from the clipboard")
         picture = os.path.join(self.folder, "picture.bmp")
         self.cli("trim", "--size", "800x600", "--format", "bmp", PathArg(self.sample_bmp), "-o", PathArg(picture))
         # Output format 5: the clipboard.

@@ -2,14 +2,13 @@
 import os
 import unittest
 
-from harness import CMD_FILE_LIST, MAIN_TOOLBAR, GuiTest, PathArg, skip_while_placeholder, wait_for, windows_path
+from harness import CMD_FILE_LIST, MAIN_TOOLBAR, GuiTest, PathArg, wait_for, windows_path
 
 LIST_BOX = 1010
 
 
 class FileListTest(GuiTest):
     def test_folder_listed_in_natural_order_and_a_choice_opens(self):
-        skip_while_placeholder("showListWindow", "the file list window")
         pictures = os.path.join(self.folder, "pictures")
         os.mkdir(pictures)
         # Sizes tell the files apart in the title.

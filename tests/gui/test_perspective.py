@@ -5,7 +5,7 @@ import os
 import time
 import unittest
 
-from harness import CMD_FIT_LARGEST, CMD_EXECUTE, FittedView, GuiTest, PathArg, wait_for, windows_path
+from harness import CMD_EXECUTE, CMD_FIT_LARGEST, FittedView, GuiTest, PathArg, windows_path
 
 CORNER_SELECTED = (255, 128, 192)  # fill of the selected corner square (COLORREF 0xC080FF)
 CORNER_OTHER = (255, 255, 255)

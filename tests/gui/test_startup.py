@@ -2,7 +2,7 @@
 import os
 import unittest
 
-from harness import (CMD_MAIN_MENU, LIGHT_GREY, MAIN_TOOLBAR, VIEW, GuiTest, skip_while_placeholder, wait_for,
+from harness import (CMD_MAIN_MENU, LIGHT_GREY, MAIN_TOOLBAR, VIEW, GuiTest, wait_for,
                      windows_path)
 
 
@@ -40,7 +40,6 @@ class StartupTest(GuiTest):
         self.assertEqual(os.path.getsize(os.path.join(self.folder, "Vantle.ini")), 0)
 
     def test_main_menu_opens_under_its_button(self):
-        skip_while_placeholder("showMenuUnderButton", "the main menu")
         app = self.start([windows_path(self.copy_input())])
         app.click_button(MAIN_TOOLBAR, CMD_MAIN_MENU)
         wait_for(lambda: any(w[0] == "#32768" for w in app.windows()), 20, "a popup menu")

@@ -4,7 +4,7 @@ import os
 import unittest
 
 from harness import (BOX_LEFT, BOX_TOP, CMD_EXECUTE, CMD_FIT_LARGEST, OUT_HEIGHT, OUT_WIDTH, TRIM_TOOLBAR,
-                     FittedView, GuiTest, PathArg, mean_difference, skip_while_placeholder, wait_for,
+                     FittedView, GuiTest, PathArg, mean_difference, wait_for,
                      windows_path)
 
 SOURCE_TITLE = "sample.bmp ... Size 1600 × 1200"
@@ -72,7 +72,6 @@ class TrimTest(GuiTest):
         self.assertEqual(image.size, (400, 300))
 
     def test_enter_executes(self):
-        skip_while_placeholder("createAcceleratorTable", "the Enter key (accelerator table)")
         app, _ = self.open_sample()
         view = FittedView(app, 1600, 1200)
         self.rubber_band(app, view.screen(100, 100), view.screen(700, 500))
@@ -88,7 +87,6 @@ class TrimTest(GuiTest):
         self.assertFalse(os.path.exists(os.path.join(self.folder, "Output")))
 
     def test_escape_cancels_a_settled_rectangle(self):
-        skip_while_placeholder("installTrimKeyHook", "the trim keyboard hook")
         app, _ = self.open_sample()
         view = FittedView(app, 1600, 1200)
         self.rubber_band(app, view.screen(100, 100), view.screen(700, 500))
@@ -99,7 +97,6 @@ class TrimTest(GuiTest):
     # dropped while the view holds the mouse, so the drag goes on and settles.
     @unittest.expectedFailure
     def test_escape_during_the_drag_cancels(self):
-        skip_while_placeholder("installTrimKeyHook", "the trim keyboard hook")
         app, _ = self.open_sample()
         view = FittedView(app, 1600, 1200)
         (x0, y0), (x1, y1) = view.screen(100, 100), view.screen(700, 500)
