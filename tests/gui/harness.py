@@ -43,7 +43,7 @@ OUT_WIDTH, OUT_HEIGHT = 1143, 1144
 MAIN_TOOLBAR, TRIM_TOOLBAR = 1021, 1024
 CMD_MAIN_MENU, CMD_FILE_LIST, CMD_ZOOM_FIT, CMD_ZOOM_100 = 5020, 5010, 5100, 5110
 CMD_PASTE = 5415
-CMD_EXECUTE, CMD_CANCEL, CMD_FIT_LARGEST = 5700, 5701, 5702
+CMD_EXECUTE, CMD_FIT_LARGEST = 5700, 5702
 SHADE_COMMANDS = {1: 5500, 2: 5202, 3: 5203, 0: 5204, 128: 5205, 255: 5206}
 
 LIGHT_GREY = (192, 192, 192)  # the view's background (LTGRAY_BRUSH)
@@ -351,9 +351,6 @@ class Vantle:
 
     def send(self, command):
         self.msg("send", command)
-
-    def post(self, command):
-        self.msg("post", command)
 
     def rect(self, control):
         return tuple(int(v) for v in self.msg("rect", control).split())

@@ -2,7 +2,7 @@
 import os
 import unittest
 
-from harness import CMD_EXECUTE, CMD_FIT_LARGEST, CMD_PASTE, GuiTest, PathArg, wait_for, \
+from harness import CMD_EXECUTE, CMD_FIT_LARGEST, CMD_PASTE, FORMAT_COMBO, GuiTest, PathArg, wait_for, \
     windows_path
 
 
@@ -10,8 +10,9 @@ class ClipboardTest(GuiTest):
     def test_pasted_picture_trimmed_to_the_clipboard(self):
         picture = os.path.join(self.folder, "picture.bmp")
         self.cli("trim", "--size", "800x600", "--format", "bmp", PathArg(self.sample_bmp), "-o", PathArg(picture))
-        # Output format 5: the clipboard.
-        app = self.start(settings=["outputFormat=5"])
+        app = self.start()
+        # The last entry of the output format box: the clipboard.
+        app.msg("select", FORMAT_COMBO, 5)
         app.msg("clip-put", windows_path(picture))
         app.send(CMD_PASTE)
         # A pasted picture has no file name.
@@ -35,6 +36,9 @@ class ClipboardTest(GuiTest):
         self.assertEqual(image.size, (400, 300))
         self.assertEqual(image.rgb, self.decode(reference).rgb)
         self.assertFalse(os.path.exists(os.path.join(self.folder, "Output")), "a file was written as well")
+        # The choice in the box is kept for the next start.
+        self.assertEqual(app.close(), 0)
+        self.assertEqual(self.settings_of(os.path.join(self.folder, "Vantle.ini"))["outputFormat"], "5")
 
 
 if __name__ == "__main__":
