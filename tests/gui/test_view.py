@@ -2,7 +2,7 @@
 zoom box, the view's scroll bars and the screen."""
 import unittest
 
-from harness import (CMD_ZOOM_100, CMD_ZOOM_FIT, LIGHT_GREY, VIEW, ZOOM_BOX, FittedView, GuiTest,
+from harness import (CMD_ZOOM_100, CMD_ZOOM_FIT, LIGHT_GREY, VIEW, ZOOM_BOX, FittedView, GuiTest, PathArg,
                      round_half_away, wait_for, windows_path)
 
 
@@ -50,6 +50,39 @@ class ViewTest(GuiTest):
         self.assertEqual(app.get(ZOOM_BOX), round_half_away(fitted.zoom * 100))
         bars = app.scroll()
         self.assertFalse(bars["horizontal"][0] or bars["vertical"][0])
+
+    def test_small_image_stays_at_100_percent_centred(self):
+        small = self.copy_input("small.bmp")
+        self.cli("trim", "--size", "100x100", "--format", "bmp", PathArg(self.sample_bmp), "-o", PathArg(small))
+        app = self.start([windows_path(small)])
+        self.assertEqual(app.get(ZOOM_BOX), 100)
+        bars = app.scroll()
+        self.assertFalse(bars["horizontal"][0] or bars["vertical"][0])
+        fitted = FittedView(app, 100, 100)
+        shot = self.screenshot("small-image")
+        picture = self.decode(small)
+        for y in range(0, 100, 7):
+            for x in range(0, 100, 7):
+                self.assertEqual(shot.pixel(fitted.left + x, fitted.top + y), picture.pixel(x, y), f"pixel ({x}, {y})")
+        self.assertEqual(shot.pixel(fitted.left - 1, fitted.top), LIGHT_GREY)
+        self.assertEqual(shot.pixel(fitted.left, fitted.top - 1), LIGHT_GREY)
+
+    def test_space_toggles_the_zoom_but_not_in_the_zoom_box(self):
+        app = self.open_sample()
+        fit = app.get(ZOOM_BOX)
+        left, top, right, bottom = app.rect(VIEW)
+        over_view = ((left + right) // 2, (top + bottom) // 2)
+        app.key("space", over=over_view)
+        wait_for(lambda: app.get(ZOOM_BOX) == 100, 20, "zoom 100 % after Space")
+        app.key("space")
+        wait_for(lambda: app.get(ZOOM_BOX) == fit, 20, "the fitting zoom after Space again")
+        # In the zoom box the key belongs to the box.
+        box = app.rect(ZOOM_BOX)
+        app.click((box[0] + box[2]) // 2, (box[1] + box[3]) // 2)
+        app.key("space")
+        app.send(0)
+        self.assertEqual(app.get(ZOOM_BOX), fit)
+        self.assertFalse(app.scroll()["horizontal"][0], "Space in the zoom box zoomed the view")
 
     def test_wheel_zoom_keeps_the_point_under_the_mouse(self):
         app = self.open_sample()
