@@ -102,8 +102,14 @@ void runCommand(WPARAM wParam, LPARAM lParam) {
         controlCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return;
     }
-    // Keys arriving during a mouse drag in the view are dropped.
-    if (HIWORD(wParam) == 1 && app.geometry.mouseMode != 0) return;
+    // Keys arriving during a mouse drag in the view are dropped, except Escape: it cancels the
+    // trim and with it the drag (the hook has already swallowed the key, so dropping it would lose
+    // the user's cancel).
+    if (HIWORD(wParam) == 1 && app.geometry.mouseMode != 0) {
+        if (id != command::kTrimCancel || app.editor.trimMode == 0) return;
+        app.geometry.mouseMode = 0;
+        ReleaseCapture();
+    }
     const int mode = app.editor.trimMode;
     switch (id) {
     case command::kOpen:
