@@ -161,11 +161,12 @@ void showMenuUnderButton(HWND toolbar, int command, HMENU menu) {
     const LRESULT index = SendMessageW(toolbar, TB_COMMANDTOINDEX, command, 0);
     if (index >= 0) SendMessageW(toolbar, TB_SETHOTITEM, index, 0);  // the button stays lit while the menu is up
     MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&button), 2);
-    // The button's tooltip would otherwise stay over the menu's first item.
-    if (app.tooltip) SendMessageW(app.tooltip, TTM_POP, 0, 0);
+    // The button's tooltip would otherwise come up over the menu's first item.
+    if (app.tooltip) SendMessageW(app.tooltip, TTM_ACTIVATE, FALSE, 0);
     // Near the bottom of the screen the menu opens above the button rather than over it.
     TPMPARAMS avoid{sizeof avoid, button};
     TrackPopupMenuEx(menu, TPM_NOANIMATION | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL, button.left, button.bottom,
                      app.mainWindow, &avoid);
+    if (app.tooltip) SendMessageW(app.tooltip, TTM_ACTIVATE, TRUE, 0);
     SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
 }

@@ -145,6 +145,11 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         updateMenuState(reinterpret_cast<HMENU>(wParam));
         return 0;
     case WM_MOUSEWHEEL: viewWheel(wParam, lParam); return 0;
+    case WM_ENTERIDLE:
+        // A tooltip whose delay ran out while a menu opened would sit over the menu.
+        if (wParam == MSGF_MENU && app.tooltip && IsWindowVisible(app.tooltip))
+            SendMessageW(app.tooltip, TTM_POP, 0, 0);
+        break;
     case WM_EXITMENULOOP:
         SendMessageW(toolbarById(ids::kMainToolbar), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
         return 0;
