@@ -151,6 +151,15 @@ LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         SetBkColor(dc, RGB(255, 255, 255));
         return reinterpret_cast<LRESULT>(GetStockObject(WHITE_BRUSH));
     }
+    case WM_ERASEBKGND: {
+        // The bands' own colour behind the buttons, so the labels' background matches it.
+        RECT r{};
+        GetClientRect(window, &r);
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        SetDCBrushColor(dc, 0xF0F0F0);
+        FillRect(dc, &r, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+        return 1;
+    }
     case WM_RBUTTONDOWN: return 0;
     case WM_COMMAND:
     case WM_NOTIFY:
