@@ -3,9 +3,10 @@
 # on images drawn by our own `vantle-cli sample`, and prints the medians, their ratios and the
 # performance targets. Not part of the test suite: the numbers depend on the machine and its load.
 #
-#   scripts/bench-trim.sh [-n RUNS] [VANTLE_CLI]
+#   scripts/bench-trim.sh [-n RUNS] [--perspective] [VANTLE_CLI]
 #
-# RUNS (default 5, or BENCH_RUNS) runs of each job; the median wall time counts. Without a path the
+# RUNS (default 5, or BENCH_RUNS) runs of each job; the median wall time counts. --perspective times
+# only the perspective job against the same trim without it (and ImageMagick's warp). Without a path the
 # native preset's vantle-cli is used, built first when missing. BENCH_FILTERS (default "0 3 1 2")
 # picks the resize filters. Inputs and outputs live in build/bench-trim/ (the inputs are kept).
 # A peer that is not installed shows "n/a".
@@ -28,10 +29,14 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 
 runs=${BENCH_RUNS:-5}
-if [ "${1:-}" = "-n" ]; then
-  runs=${2:?-n needs a number}
-  shift 2
-fi
+only_perspective=0
+while [ $# -gt 0 ]; do
+  case $1 in
+  -n) runs=${2:?-n needs a number}; shift 2 ;;
+  --perspective) only_perspective=1; shift ;;
+  *) break ;;
+  esac
+done
 case $runs in '' | *[!0-9]* | 0) echo "bench-trim: RUNS must be a positive number" >&2; exit 2 ;; esac
 filters=${BENCH_FILTERS:-0 3 1 2}
 
@@ -67,8 +72,10 @@ make_input() {
   "$cli" sample --size "$2" "$1.part.${1##*.}" >/dev/null
   mv "$1.part.${1##*.}" "$1"
 }
-make_input big.jpg 6000x4000
-make_input big.png 6000x4000
+if [ "$only_perspective" = 0 ]; then
+  make_input big.jpg 6000x4000
+  make_input big.png 6000x4000
+fi
 make_input photo.jpg 1600x1200
 
 # Wall time of one run of a command in milliseconds (its output discarded); "n/a" when it fails.
@@ -120,7 +127,9 @@ add_row() { rows+=("$1|$2|$3|$4"); }
 declare -A ours
 
 echo "bench-trim: $runs run(s) per job, median wall time; vantle-cli: $cli"
-for input in big.jpg big.png photo.jpg; do
+inputs="big.jpg big.png photo.jpg"
+[ "$only_perspective" = 1 ] && inputs=""
+for input in $inputs; do
   case $input in photo.jpg) size=(1600 1200) ;; *) size=(6000 4000) ;; esac
   read -r cw ch cx cy < <(largest_rect "${size[@]}")
   for f in $filters; do
@@ -154,6 +163,17 @@ if [ -n "$im" ]; then
     -filter Box -resize '400x300!' -quality 75 im.jpg)
 fi
 add_row "photo.jpg 1600x1200 perspective (--quad), area(0) q75" "$persp" "$i" n/a
+
+if [ "$only_perspective" = 1 ]; then
+  printf '\n%-62s %10s %10s %8s\n' job "ours ms" "IM ms" ours/IM
+  printf '%-62s %10s %10s %8s\n' "photo.jpg 1600x1200, area(0) q75" "$plain" n/a n/a
+  IFS='|' read -r job o i v <<<"${rows[-1]}"
+  printf '%-62s %10s %10s %8s\n' "$job" "$o" "$i" "$(ratio "$o" "$i")"
+  r=$(ratio "$persp" "$plain")
+  printf '\nperspective / plain (photo.jpg) %8s  <= 1.2   %s\n' "$r" \
+    "$(awk -v v="$r" 'BEGIN { print v <= 1.2 ? "met" : "MISSED" }')"
+  exit 0
+fi
 
 decode=n/a stream=n/a
 if [ -n "$djpeg" ]; then

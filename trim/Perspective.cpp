@@ -2,36 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstddef>
-#include <cstring>
 #include <utility>
-
-#include "codecs/ImageData.h"
 
 namespace {
 
 constexpr double kPi = 3.1415926535;
 constexpr double kTwoPi = 6.283185307;
 constexpr double kMargin = 0.1;
-constexpr std::uint8_t kBackground = 0xFF;  // white, the same byte in B, G and R
-
-// Byte values as doubles: a load instead of a conversion per sample.
-struct Levels {
-    double v[256];
-    constexpr Levels() : v() {
-        for (int i = 0; i < 256; ++i) v[i] = i;
-    }
-};
-constexpr Levels kLevels{};
 
 double angleTo(std::int32_t fromX, std::int32_t fromY, const TrimPoint& to) {
     return std::atan2(static_cast<double>(to.y - fromY), static_cast<double>(to.x - fromX));
-}
-
-std::size_t strideOf(std::int32_t width) { return rowStride(static_cast<std::uint32_t>(width), 24); }
-
-void fillBackground(std::uint8_t* row, std::int32_t from, std::int32_t to) {
-    std::memset(row + std::size_t(from) * 3, kBackground, std::size_t(to - from) * 3);
 }
 
 }  // namespace
@@ -143,124 +123,4 @@ PerspectiveMap SolvePerspective(const TrimPoint quad[4], std::int32_t width, std
     }
     map.solvable = true;
     return map;
-}
-
-void RenderPreview(const PerspectiveMap& map, const std::uint8_t* source, std::uint8_t* target,
-                   std::int32_t width, std::int32_t height) {
-    if (width <= 0 || height <= 0) return;
-    const std::size_t stride = strideOf(width);
-    const double* p = map.p;
-    const double w = width, h = height;
-    for (std::int32_t y = 0; y < height; ++y) {
-        std::uint8_t* out = target + std::size_t(height - 1 - y) * stride;
-        if (!map.solvable) {
-            fillBackground(out, 0, width);
-            continue;
-        }
-        const double fy = y;
-        double nu = p[1] * fy + p[2];
-        double nv = p[4] * fy + p[5];
-        double d = p[7] * fy + 1;
-        for (std::int32_t x = 0; x < width; ++x, out += 3) {
-            const double u = nu / d;
-            const double v = nv / d;
-            nu += p[0];
-            nv += p[3];
-            d += p[6];
-            // Truncation toward zero: (-1, 0) still lands on column 0. NaN fails every test.
-            if (u > -1.0 && u < w && v > -1.0 && v < h) {
-                const std::int32_t iu = static_cast<std::int32_t>(u);
-                const std::int32_t iv = static_cast<std::int32_t>(v);
-                const std::uint8_t* in = source + std::size_t(height - 1 - iv) * stride + std::size_t(iu) * 3;
-                out[0] = in[0], out[1] = in[1], out[2] = in[2];
-            } else {
-                out[0] = out[1] = out[2] = kBackground;
-            }
-        }
-    }
-}
-
-void RenderFinal(const PerspectiveMap& map, const std::uint8_t* source, std::uint8_t* target, std::int32_t width,
-                 std::int32_t height, const TrimRect* region) {
-    if (width <= 0 || height <= 0) return;
-    std::int32_t left = 0, top = 0, right = width - 1, bottom = height - 1;
-    if (region) {
-        left = std::max(left, region->left);
-        top = std::max(top, region->top);
-        right = std::min(right, region->right);
-        bottom = std::min(bottom, region->bottom);
-        if (left > right || top > bottom) return;
-    }
-    const std::size_t stride = strideOf(width);
-    const double* p = map.p;
-    const double* level = kLevels.v;
-    const double w = width, h = height;
-    for (std::int32_t y = top; y <= bottom; ++y) {
-        std::uint8_t* out = target + std::size_t(height - 1 - y) * stride + std::size_t(left) * 3;
-        if (!map.solvable) {
-            fillBackground(out, 0, right - left + 1);
-            continue;
-        }
-        const double fy = y;
-        double nu = p[1] * fy + p[2];
-        double nv = p[4] * fy + p[5];
-        double d = p[7] * fy + 1;
-        // The same additions a whole row makes, so the pixels kept get the same values.
-        for (std::int32_t x = 0; x < left; ++x) {
-            nu += p[0];
-            nv += p[3];
-            d += p[6];
-        }
-        for (std::int32_t x = left; x <= right; ++x, out += 3) {
-            const double u = nu / d;
-            const double v = nv / d;
-            nu += p[0];
-            nv += p[3];
-            d += p[6];
-            // All four neighbours outside (or no number at all): the blend of four white samples
-            // is white, so skip it.
-            if (!(u > -1.0 && u < w && v > -1.0 && v < h)) {
-                out[0] = out[1] = out[2] = kBackground;
-                continue;
-            }
-            // The integer part, one less for negative values.
-            std::int32_t ix = static_cast<std::int32_t>(u);
-            std::int32_t iy = static_cast<std::int32_t>(v);
-            if (u < 0) --ix;
-            if (v < 0) --iy;
-            const double fx = u - ix;
-            const double fyy = v - iy;
-            const double gx = 1 - fx;
-            const double gy = 1 - fyy;
-            if (ix >= 0 && ix + 1 < width && iy >= 0 && iy + 1 < height) {
-                // All four neighbours inside: the common case, without the background checks.
-                const std::uint8_t* tl = source + std::size_t(height - 1 - iy) * stride + std::size_t(ix) * 3;
-                const std::uint8_t* bl = tl - stride;
-                for (int c = 0; c < 3; ++c) {
-                    const double bottom = level[bl[c + 3]] * fx + level[bl[c]] * gx;
-                    const double top = level[tl[c + 3]] * fx + level[tl[c]] * gx;
-                    const double value = (bottom * fyy + top * gy) + 0.5;
-                    out[c] = static_cast<std::uint8_t>(std::min(static_cast<std::int32_t>(value), 255));
-                }
-                continue;
-            }
-            const bool x0 = ix >= 0, x1 = ix + 1 < width;
-            const bool y0 = iy >= 0, y1 = iy + 1 < height;
-            // Rows are bottom-up: image row iy is buffer row height - 1 - iy.
-            const std::uint8_t* rowT = y0 ? source + std::size_t(height - 1 - iy) * stride : nullptr;
-            const std::uint8_t* rowB = y1 ? source + std::size_t(height - 2 - iy) * stride : nullptr;
-            const std::uint8_t* tl = (y0 && x0) ? rowT + std::size_t(ix) * 3 : nullptr;
-            const std::uint8_t* tr = (y0 && x1) ? rowT + std::size_t(ix + 1) * 3 : nullptr;
-            const std::uint8_t* bl = (y1 && x0) ? rowB + std::size_t(ix) * 3 : nullptr;
-            const std::uint8_t* br = (y1 && x1) ? rowB + std::size_t(ix + 1) * 3 : nullptr;
-            for (int c = 0; c < 3; ++c) {
-                const double cTL = tl ? tl[c] : kBackground;
-                const double cTR = tr ? tr[c] : kBackground;
-                const double cBL = bl ? bl[c] : kBackground;
-                const double cBR = br ? br[c] : kBackground;
-                const double value = ((cBR * fx + cBL * gx) * fyy + (cTR * fx + cTL * gx) * gy) + 0.5;
-                out[c] = static_cast<std::uint8_t>(std::min(static_cast<std::int32_t>(value), 255));
-            }
-        }
-    }
 }

@@ -50,3 +50,8 @@ void RenderPreview(const PerspectiveMap& map, const std::uint8_t* source, std::u
 // are written, with the same values a whole render gives them; the rest of `target` is untouched.
 void RenderFinal(const PerspectiveMap& map, const std::uint8_t* source, std::uint8_t* target, std::int32_t width,
                  std::int32_t height, const TrimRect* region = nullptr);
+
+// The vector instructions the renders use: the widest the processor has. Each kind gives the same
+// bytes; SetRenderSimd narrows the choice (to test every kind) and returns the kind now in use.
+enum class RenderSimd { Plain, Sse2, Avx2 };
+RenderSimd SetRenderSimd(RenderSimd limit);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -216,6 +217,124 @@ TEST(Perspective, DegenerateQuadsRenderWhiteOrAnything) {
     const PerspectiveMap m = SolvePerspective(crossed, 100, 100);
     RenderPreview(m, big.pixels.data(), res.pixels.data(), 100, 100);
     RenderFinal(m, big.pixels.data(), res.pixels.data(), 100, 100);
+}
+
+// The renders' arithmetic written out plainly, one pixel at a time: row y starts its sums at
+// p1 y + p2, p4 y + p5, p7 y + 1 and adds p0, p3, p6 per pixel. The fast renders must give these
+// bytes exactly.
+struct Reference {
+    const PerspectiveMap& m;
+    Image& src;
+
+    template <typename Pixel>
+    Image render(Pixel pixel) {
+        Image out = blank(src.width, src.height, 0);
+        for (std::int32_t y = 0; y < src.height; ++y) {
+            double nu = m.p[1] * y + m.p[2], nv = m.p[4] * y + m.p[5], d = m.p[7] * y + 1;
+            for (std::int32_t x = 0; x < src.width; ++x) {
+                const double u = nu / d, v = nv / d;
+                nu += m.p[0];
+                nv += m.p[3];
+                d += m.p[6];
+                const bool some = m.solvable && std::fabs(u) < 1e9 && std::fabs(v) < 1e9;  // false for NaN
+                pixel(some, u, v, out.at(x, y));
+            }
+        }
+        return out;
+    }
+    bool inside(std::int32_t x, std::int32_t y) const { return x >= 0 && x < src.width && y >= 0 && y < src.height; }
+    Image preview() {
+        return render([&](bool some, double u, double v, std::uint8_t* out) {
+            const auto iu = some ? static_cast<std::int32_t>(u) : -1, iv = some ? static_cast<std::int32_t>(v) : -1;
+            const bool in = some && u > -1 && v > -1 && inside(iu, iv);  // truncation: -0.5 lands on 0
+            for (int c = 0; c < 3; ++c) out[c] = in ? src.at(iu, iv)[c] : 255;
+        });
+    }
+    Image final() {
+        return render([&](bool some, double u, double v, std::uint8_t* out) {
+            if (!some) {
+                out[0] = out[1] = out[2] = 255;
+                return;
+            }
+            const std::int32_t ix = static_cast<std::int32_t>(u) - (u < 0 ? 1 : 0);
+            const std::int32_t iy = static_cast<std::int32_t>(v) - (v < 0 ? 1 : 0);
+            const double fx = u - ix, fy = v - iy;
+            auto sample = [&](std::int32_t x, std::int32_t y, int c) -> double {
+                return inside(x, y) ? src.at(x, y)[c] : 255;
+            };
+            for (int c = 0; c < 3; ++c) {
+                const double tl = sample(ix, iy, c), tr = sample(ix + 1, iy, c);
+                const double bl = sample(ix, iy + 1, c), br = sample(ix + 1, iy + 1, c);
+                const double value = ((br * fx + bl * (1 - fx)) * fy + (tr * fx + tl * (1 - fx)) * (1 - fy)) + 0.5;
+                out[c] = static_cast<std::uint8_t>(static_cast<std::int32_t>(value));
+            }
+        });
+    }
+};
+
+TEST(Perspective, RendersGiveThePlainArithmeticsBytes) {
+    // Corners in thousandths of the image's last column and row.
+    struct Quad {
+        const char* name;
+        std::int32_t c[8];
+    };
+    const Quad quads[] = {
+        {"identity", {0, 0, 1000, 0, 0, 1000, 1000, 1000}},
+        {"mild keystone", {50, 30, 950, 0, 0, 1000, 1000, 970}},
+        {"strong", {300, 200, 800, -100, -200, 1100, 1300, 900}},
+        {"shrunk: white around", {250, 250, 750, 250, 250, 750, 750, 750}},
+        {"doubled: positions on whole pixels", {0, 0, 500, 0, 0, 500, 500, 500}},
+        {"mirrored", {1000, 0, 0, 0, 1000, 1000, 0, 1000}},
+        {"crossed: poles inside", {1500, 0, 1000, 0, 0, 1000, 400, 300}},
+        {"reflex corner", {0, 0, 1000, 0, 0, 1000, 400, 400}},
+    };
+    const std::pair<std::int32_t, std::int32_t> sizes[] = {{1, 1}, {1, 7}, {7, 1}, {2, 2}, {3, 2},
+                                                          {2, 5}, {5, 3}, {37, 23}, {64, 48}, {190, 131}};
+    struct WidestAfterwards {
+        ~WidestAfterwards() { SetRenderSimd(RenderSimd::Avx2); }
+    } restore;
+    for (RenderSimd simd : {RenderSimd::Avx2, RenderSimd::Sse2, RenderSimd::Plain}) {
+        if (SetRenderSimd(simd) != simd) continue;  // not on this processor
+        for (auto [w, h] : sizes) {
+            Image src = noise(w, h, std::uint32_t(w * 131 + h));
+            for (const Quad& q : quads) {
+                SCOPED_TRACE(testing::Message() << q.name << ", " << w << " x " << h << ", vector kind "
+                                                << static_cast<int>(simd));
+                TrimPoint quad[4];
+                for (int k = 0; k < 4; ++k)
+                    quad[k] = {q.c[2 * k] * (w - 1) / 1000, q.c[2 * k + 1] * (h - 1) / 1000};
+                const PerspectiveMap m = SolvePerspective(quad, w, h);
+                Reference ref{m, src};
+                Image expectedPreview = ref.preview(), expectedFinal = ref.final();
+
+                Image preview = blank(w, h, 0x5A);
+                RenderPreview(m, src.pixels.data(), preview.pixels.data(), w, h);
+                EXPECT_EQ(pixelsOf(preview), pixelsOf(expectedPreview));
+                Image whole = blank(w, h, 0x5A);
+                RenderFinal(m, src.pixels.data(), whole.pixels.data(), w, h);
+                EXPECT_EQ(pixelsOf(whole), pixelsOf(expectedFinal));
+
+                // Regions: one that starts on an odd row and ends on the last column, one row, one
+                // column, and one reaching past the image.
+                const TrimRect regions[] = {{w / 3, 1, w - 1, h - 1},
+                                            {0, h / 2, w - 1, h / 2},
+                                            {w / 2, 0, w / 2, h - 1},
+                                            {-5, -5, w + 5, h / 2}};
+                for (const TrimRect& r : regions) {
+                    Image part = blank(w, h, 0x5A);
+                    RenderFinal(m, src.pixels.data(), part.pixels.data(), w, h, &r);
+                    for (std::int32_t y = 0; y < h; ++y)
+                        for (std::int32_t x = 0; x < w; ++x) {
+                            const bool in = x >= r.left && x <= r.right && y >= r.top && y <= r.bottom;
+                            for (int c = 0; c < 3; ++c)
+                                ASSERT_EQ(part.at(x, y)[c], in ? expectedFinal.at(x, y)[c] : 0x5A)
+                                    << x << ", " << y << " in " << r.left << ", " << r.top << ", " << r.right << ", "
+                                    << r.bottom;
+                        }
+                }
+            }
+        }
+    }
 }
 
 // Both builds must produce the same bytes: these digests were taken on Linux and are checked on
