@@ -155,6 +155,16 @@ constexpr std::int32_t kChunk = 32;
 
 #ifdef VANTLE_RENDER_X86
 
+// Sources of the coming pixels into the cache: the bytes 128 further on, one image row lower (below
+// the bottom neighbours for the final render). A photo taken from below, the usual keystone,
+// walks down the source rows as a row goes right, which the processor's own prefetcher misses
+// (a third of the preview's time and a fifth of the final render's on a large image); where the
+// rows go the other way it costs next to nothing. Every 16 pixels.
+constexpr std::int32_t kPrefetchEvery = 16;
+inline void prefetchAhead(const Frame& f, const std::uint8_t* at) {
+    _mm_prefetch(reinterpret_cast<const char*>(reinterpret_cast<std::uintptr_t>(at) + 128 - f.stride), _MM_HINT_T0);
+}
+
 // ---- SSE2: rows y and y + 1 in the low and high lane ----
 
 struct RowPair {
@@ -201,8 +211,14 @@ void previewRowPair(const Frame& f, const double* p, std::int32_t y) {
         const __m128i uv = _mm_unpacklo_epi32(_mm_cvttpd_epi32(u), _mm_cvttpd_epi32(v));
         const std::uint64_t a = static_cast<std::uint64_t>(_mm_cvtsi128_si64(uv));
         const std::uint64_t b = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(uv, uv)));
-        std::memcpy(out0, (mask & 1) ? sourceAt(f, a) : kWhite, 3);
-        std::memcpy(out1, (mask & 2) ? sourceAt(f, b) : kWhite, 3);
+        const std::uint8_t* in0 = (mask & 1) ? sourceAt(f, a) : kWhite;
+        const std::uint8_t* in1 = (mask & 2) ? sourceAt(f, b) : kWhite;
+        std::memcpy(out0, in0, 3);
+        std::memcpy(out1, in1, 3);
+        if (x % kPrefetchEvery == 0) {
+            prefetchAhead(f, in0);
+            prefetchAhead(f, in1);
+        }
     }
 }
 
@@ -240,6 +256,10 @@ void finalRowPair(const Frame& f, const double* p, std::int32_t y, std::int32_t 
             at[i] = {_mm_sub_pd(u, _mm_cvtepi32_pd(iu)), _mm_sub_pd(v, _mm_cvtepi32_pd(iv)),
                      sourceAt(f, static_cast<std::uint64_t>(_mm_cvtsi128_si64(uv))),
                      sourceAt(f, static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_unpackhi_epi64(uv, uv))))};
+            if ((x0 + i) % kPrefetchEvery == 0) {
+                prefetchAhead(f, at[i].tl0 - f.stride);
+                prefetchAhead(f, at[i].tl1 - f.stride);
+            }
         }
         for (std::int32_t i = 0; i < n; ++i, out0 += 3, out1 += 3) {
             const Position& pos = at[i];
@@ -345,6 +365,8 @@ VANTLE_AVX2 void previewRowQuad(const Frame& f, const double* p, std::int32_t y)
         std::memcpy(out1, in[1], 3);
         std::memcpy(out2, in[2], 3);
         std::memcpy(out3, in[3], 3);
+        if (x % kPrefetchEvery == 0)
+            for (const std::uint8_t* at : in) prefetchAhead(f, at);
     }
 }
 
@@ -402,6 +424,8 @@ VANTLE_AVX2 void finalRowQuad(const Frame& f, const double* p, std::int32_t y, s
             _mm256_storeu_pd(pos.fx, _mm256_sub_pd(u, _mm256_cvtepi32_pd(iu)));
             _mm256_storeu_pd(pos.fy, _mm256_sub_pd(v, _mm256_cvtepi32_pd(iv)));
             _mm256_storeu_si256(reinterpret_cast<__m256i*>(pos.tl), sourceAt4(top, stride, iu, iv));
+            if ((x0 + i) % kPrefetchEvery == 0)
+                for (const std::uint8_t* tl : pos.tl) prefetchAhead(f, tl - f.stride);
         }
         for (std::int32_t i = 0; i < n; ++i, out0 += 3, out1 += 3, out2 += 3, out3 += 3) {
             const Position& pos = at[i];
