@@ -6,10 +6,10 @@
 #   scripts/bench-trim.sh [-n RUNS] [--perspective] [VANTLE_CLI]
 #
 # RUNS (default 5, or BENCH_RUNS) runs of each job; the median wall time counts. --perspective times
-# only the perspective job against the same trim without it (and ImageMagick's warp). Without a path the
-# native preset's vantle-cli is used, built first when missing. BENCH_FILTERS (default "0 3 1 2")
-# picks the resize filters. Inputs and outputs live in build/bench-trim/ (the inputs are kept).
-# A peer that is not installed shows "n/a".
+# only the perspective job against the same trim without it (and ImageMagick's warp). Without a
+# path the native preset's vantle-cli is used, built first when missing. BENCH_FILTERS (default
+# "0 3 1 2") picks the resize filters. Inputs and outputs live in build/bench-trim/ (the inputs are
+# kept). A peer that is not installed shows "n/a".
 #
 # What each peer does for the same job (crop the same rectangle, resize to exactly 400 x 300,
 # JPEG quality 75):
