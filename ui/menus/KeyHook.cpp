@@ -27,7 +27,7 @@ LRESULT CALLBACK trimKeyHook(int code, WPARAM wParam, LPARAM lParam) {
         bool swallow = false;
         const std::int32_t cmd =
             TrimKeyCommand(app.editor, static_cast<std::uint32_t>(wParam), keyDown, mainWindowTakesKeys(), swallow);
-        // High word 1: handled like an accelerator, so it is ignored during a mouse drag.
+        // High word 1: handled like an accelerator (during a mouse drag only the cancel gets through).
         if (cmd != 0) SendMessageW(app.mainWindow, WM_COMMAND, MAKEWPARAM(cmd, 1), 0);
         if (swallow) return 1;
     }
