@@ -115,6 +115,10 @@ bool registerWindowClasses();
 HWND createMainWindow(int nCmdShow, SettingsReader& reader);
 void runCommand(WPARAM wParam, LPARAM lParam);
 void refreshTitle();
+// The input method of `control` closed when it is open (number fields take digits only).
+void closeInputMethod(HWND control);
+// A cursor resource of the executable by id; 0 or less is the system arrow.
+void setCursorById(int id);
 void refreshToolbarStates();
 void writeZoomBox();
 // SetDlgItemInt with editsLive cleared around it.

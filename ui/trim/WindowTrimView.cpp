@@ -3,7 +3,6 @@
 // reaches the model through the main window's control dispatcher.
 #include <windows.h>
 #include <commctrl.h>
-#include <imm.h>
 
 #include <cstring>
 
@@ -90,16 +89,11 @@ public:
         UpdateWindow(app.view);
     }
     void setCursor(std::int32_t cursorId) override {
-        SetCursor(cursorId <= 0 ? LoadCursorW(nullptr, IDC_ARROW)
-                                : LoadCursorW(app.exeInstance, MAKEINTRESOURCEW(cursorId)));
+        setCursorById(cursorId);
     }
     void refreshTitle() override { ::refreshTitle(); }
     void closeInputMethod() override {
-        HWND focus = GetFocus();
-        if (HIMC context = ImmGetContext(focus)) {
-            if (ImmGetOpenStatus(context)) ImmSetOpenStatus(context, FALSE);
-            ImmReleaseContext(focus, context);
-        }
+        ::closeInputMethod(GetFocus());
     }
     void showDisplay(DisplaySource source) override {
         Document& doc = app.document;

@@ -25,16 +25,11 @@ TrimImage trimImage() {
     return TrimImage{app.document.header.biWidth, app.document.header.biHeight, app.document.sourcePixels};
 }
 
-void setCursorId(int id) {
-    HCURSOR cursor = id <= 0 ? LoadCursorW(nullptr, IDC_ARROW) : LoadCursorW(app.exeInstance, MAKEINTRESOURCEW(id));
-    SetCursor(cursor);
-}
-
 void setPanCursor() {
     const int id = PanningCursor(app.geometry);
     if (id == panCursor) return;
     panCursor = id;
-    setCursorId(id);
+    setCursorById(id);
 }
 
 void readMetrics() {
@@ -82,7 +77,7 @@ void onMouseMove(HWND window, WPARAM keys, int x, int y) {
         g.mouseMode = RightDragMode(g, pressPoint.x, pressPoint.y, x, y);
         if (g.mouseMode == 3) {
             panCursor = -1;
-            setCursorId(0);
+            setCursorById(0);
             if (g.zoom < 1) repaintView();
         } else if (g.mouseMode == 4) {
             SetCursor(LoadCursorW(nullptr, IDC_NO));
@@ -184,7 +179,9 @@ LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_VSCROLL: {
         if (!hasImage()) return 0;
         const bool vertical = message == WM_VSCROLL;
-        SCROLLINFO info{sizeof info, SIF_TRACKPOS};
+        SCROLLINFO info{};
+        info.cbSize = sizeof info;
+        info.fMask = SIF_TRACKPOS;
         GetScrollInfo(window, vertical ? SB_VERT : SB_HORZ, &info);
         if (ScrollRequest(app.geometry, vertical, LOWORD(wParam), info.nTrackPos)) scrolled();
         return 0;
@@ -228,7 +225,9 @@ LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
 }
 
 void setBar(int bar, const ScrollBarSetting& s) {
-    SCROLLINFO info{sizeof info, SIF_RANGE | SIF_PAGE | SIF_POS};
+    SCROLLINFO info{};
+    info.cbSize = sizeof info;
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
     if (s.shown) {
         info.nMax = s.rangeMax;
         info.nPage = static_cast<UINT>(s.page);

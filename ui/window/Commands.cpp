@@ -1,7 +1,6 @@
 // The command dispatcher (identifiers from 5000) and the control dispatcher (the toolbar fields).
 #include <windows.h>
 #include <commctrl.h>
-#include <imm.h>
 
 #include "shell/ToolbarFields.h"
 #include "shell/WindowTexts.h"
@@ -11,13 +10,6 @@ namespace {
 
 bool idle() { return app.editor.trimMode == 0; }
 bool hasImage() { return app.document.displayPixels != nullptr; }
-
-void closeInputMethod(HWND control) {
-    if (HIMC context = ImmGetContext(control)) {
-        if (ImmGetOpenStatus(context)) ImmSetOpenStatus(context, FALSE);
-        ImmReleaseContext(control, context);
-    }
-}
 
 void zoomCommand(int id) {
     ScrollBars bars;

@@ -1,0 +1,16 @@
+// Small window operations several modules share.
+#include <windows.h>
+#include <imm.h>
+
+#include "ui/app/App.h"
+
+void closeInputMethod(HWND control) {
+    if (HIMC context = ImmGetContext(control)) {
+        if (ImmGetOpenStatus(context)) ImmSetOpenStatus(context, FALSE);
+        ImmReleaseContext(control, context);
+    }
+}
+
+void setCursorById(int id) {
+    SetCursor(id <= 0 ? LoadCursorW(nullptr, IDC_ARROW) : LoadCursorW(app.exeInstance, MAKEINTRESOURCEW(id)));
+}
