@@ -14,7 +14,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "util/WideString.h"
+#include "platform/Utf8.h"
 
 namespace platform {
 namespace {

@@ -76,17 +76,29 @@ std::vector<Field> fieldsOf(Settings& s) {
     return f;
 }
 
+std::string quoted(const std::string& text) {
+    std::string out;
+    out.reserve(text.size() + 2);
+    out += '"';
+    out += text;
+    out += '"';
+    return out;
+}
+
 std::string valueText(const Field& f, const Settings& s, const AcceleratorList& accelerators) {
     switch (f.kind) {
     case Field::Byte: return std::to_string(*static_cast<const std::uint8_t*>(f.value));
     case Field::Int: return std::to_string(*static_cast<const std::int32_t*>(f.value));
-    case Field::Text: return "\"" + static_cast<const WideString*>(f.value)->toUtf8() + "\"";
+    case Field::Text: return quoted(static_cast<const WideString*>(f.value)->toUtf8());
     case Field::Other: break;
     }
     if (f.index == entry::kKeyAssignments) return std::to_string(accelerators.count) + " accelerators";
     std::string names;
-    for (const PluginName* p = s.disabledPlugins.first; p; p = p->next) names += (names.empty() ? "" : ";") + p->name.toUtf8();
-    return "\"" + names + "\"";
+    for (const PluginName* p = s.disabledPlugins.first; p; p = p->next) {
+        if (!names.empty()) names += ';';
+        names += p->name.toUtf8();
+    }
+    return quoted(names);
 }
 
 bool setField(const Field& f, const std::string& value) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Utf8.h"
+
 class WideString {
 public:
     WideString() = default;
@@ -59,7 +61,4 @@ private:
     std::uint32_t length_ = 0;    // code units before the terminating 0
 };
 
-// UTF-8 <-> UTF-16; malformed input becomes U+FFFD.
-std::u16string utf8ToUtf16(std::string_view text);
-std::string utf16ToUtf8(std::u16string_view text);
 std::size_t stringLength(const char16_t* text);
