@@ -26,8 +26,7 @@ Document::~Document() { releasePixels(*this); }
 void releasePixels(Document& document) {
     freePixels(document.sourcePixels);
     freePixels(document.shadedPixels);
-    freePixels(document.rectifiedPixels);
-    document.sourcePixels = document.shadedPixels = document.rectifiedPixels = nullptr;
+    document.sourcePixels = document.shadedPixels = nullptr;
     document.displayPixels = nullptr;
 }
 

@@ -12,10 +12,10 @@
 struct Document {
     BITMAPINFOHEADER header{};
     RGBQUAD palette[256]{};               // directly behind the header
-    std::uint8_t* sourcePixels = nullptr;     // owned; 24-bit after a successful installation
-    std::uint8_t* rectifiedPixels = nullptr;  // owned; the perspective copy during trim mode
-    std::uint8_t* shadedPixels = nullptr;     // owned; null when no image is usable (or no view shows it)
-    std::uint8_t* displayPixels = nullptr;    // not owned: the buffer the view paints
+    std::uint8_t* sourcePixels = nullptr;   // owned; 24-bit after a successful installation
+    std::uint8_t* shadedPixels = nullptr;   // owned; null when no image is usable (or no view shows it)
+    std::uint8_t* displayPixels = nullptr;  // not owned: the buffer the view paints (the shaded copy,
+                                            // or the trim's rectified copy while a corner is dragged)
     WideString path;                          // empty after a paste
     bool loadFailed = false;
     bool jpegHadExif = false;

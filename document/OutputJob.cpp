@@ -84,18 +84,19 @@ void setFailure(OutputFailure& failure, std::uint32_t id) {
 
 }  // namespace
 
-const char16_t* outputExtension(std::int32_t outputFormat) {
+const char16_t* outputExtension(OutputFormat outputFormat) {
     switch (outputFormat) {
-    case output::kBmp: return u".bmp";
-    case output::kPng: return u".png";
-    case output::kJpeg: return u".jpg";
-    case output::kTiff: return u".tif";
-    case output::kGif: return u".gif";
-    default: return u"";
+    case OutputFormat::Bmp: return u".bmp";
+    case OutputFormat::Png: return u".png";
+    case OutputFormat::Jpeg: return u".jpg";
+    case OutputFormat::Tiff: return u".tif";
+    case OutputFormat::Gif: return u".gif";
+    case OutputFormat::Clipboard: break;
     }
+    return u"";
 }
 
-ImageData* RunOutputSteps(TrimEditor& editor, const Document& document, const OutputOptions& options,
+ImageData* RunOutputSteps(const TrimSelection& selection, const Document& document, const OutputOptions& options,
                           const OutputSteps& steps, OutputFailure& failure) {
     setFailure(failure, 0);
     Stage stage;
@@ -108,23 +109,25 @@ ImageData* RunOutputSteps(TrimEditor& editor, const Document& document, const Ou
     }
     stage.stride = rowStride(static_cast<std::uint32_t>(stage.width), 24);
     bool ok = true;
-    // The warp writes only what the crop keeps; the rectified copy stays the editor's to free.
-    if (steps.perspective && RenderPerspectiveForOutput(editor, steps.crop ? &editor.trimRect : nullptr))
-        stage.pixels = editor.rectifiedPixels;
+    const TrimRect& rect = selection.rect;
+    // The warp writes only what the crop keeps; the rectified copy stays its owner's to free.
+    if (steps.perspective && selection.quad && selection.rectified) {
+        RenderFinal(SolvePerspective(selection.quad, stage.width, stage.height), stage.pixels, selection.rectified,
+                    stage.width, stage.height, steps.crop ? &rect : nullptr);
+        stage.pixels = selection.rectified;
+    }
     if (steps.crop && steps.resize) {
         // The resize reads the crop where it lies: the same pixels, without a copy of them.
-        ok = cropInside(stage, editor.trimRect);
+        ok = cropInside(stage, rect);
         if (ok) {
-            stage.pixels = cropOrigin(stage, editor.trimRect);
-            stage.width = editor.trimRect.right - editor.trimRect.left + 1;
-            stage.height = editor.trimRect.bottom - editor.trimRect.top + 1;
+            stage.pixels = cropOrigin(stage, rect);
+            stage.width = rect.right - rect.left + 1;
+            stage.height = rect.bottom - rect.top + 1;
         }
     } else if (steps.crop) {
-        std::uint8_t* cropped = cropPixels(stage, editor.trimRect);
+        std::uint8_t* cropped = cropPixels(stage, rect);
         ok = cropped != nullptr;
-        if (ok)
-            stage.replace(cropped, editor.trimRect.right - editor.trimRect.left + 1,
-                          editor.trimRect.bottom - editor.trimRect.top + 1);
+        if (ok) stage.replace(cropped, rect.right - rect.left + 1, rect.bottom - rect.top + 1);
     }
     if (ok && steps.resize) {
         BITMAPINFOHEADER header{};
@@ -175,7 +178,7 @@ ImageData* BuildOutputImage(TrimEditor& editor, const Document& document, const 
     OutputSteps steps;
     if (!Execute(editor, steps)) return nullptr;
     if (planned) *planned = steps;
-    ImageData* image = steps.any() ? RunOutputSteps(editor, document, options, steps, failure) : nullptr;
+    ImageData* image = steps.any() ? RunOutputSteps(TakeSelection(editor), document, options, steps, failure) : nullptr;
     EndTrim(editor);
     return image;
 }
@@ -237,9 +240,9 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
     const BITMAPINFOHEADER& h = document.header;
     const std::uint32_t width = h.biWidth > 0 ? static_cast<std::uint32_t>(h.biWidth) : 0;
     const std::uint32_t height = h.biHeight > 0 ? static_cast<std::uint32_t>(h.biHeight) : 0;
-    const std::int32_t format = options.outputFormat;
+    const OutputFormat format = options.outputFormat;
 
-    if (format == output::kJpeg) {
+    if (format == OutputFormat::Jpeg) {
         JpegCodec codec;
         JpegSaveJob job;
         job.header = &document.header;
@@ -252,7 +255,7 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         job.sizeLimitKiB = options.jpegSizeLimitKiB;
         job.sourceHadExif = document.jpegHadExif;
         job.sourcePath = &document.path;
-        job.resample = Resample;
+        job.resample = ResampleThumbnail;
         if (saveJpeg(codec, path, job)) return true;
         if (jpegSaveFailure(codec) == JpegFailureDisplay::libraryMessage) {
             failure.messageId = 0;
@@ -264,7 +267,7 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         return false;
     }
 
-    if (format == output::kPng) {
+    if (format == OutputFormat::Png) {
         PngEncoder encoder;
         setupPngEncoder(encoder, h.biWidth, h.biHeight, h.biXPelsPerMeter, h.biYPelsPerMeter, options.interlaced);
         const bool saved = savePng(encoder, path, document.sourcePixels);
@@ -279,19 +282,21 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
     sink.yResolution = h.biYPelsPerMeter;
     bool saved = false;
     switch (format) {
-    case output::kBmp:
+    case OutputFormat::Bmp:
         setGeometry(sink.reducer, width, height, 24, 24);
         saved = saveBmp(sink, path, document.palette, document.sourcePixels);
         break;
-    case output::kTiff:
+    case OutputFormat::Tiff:
         setGeometry(sink.reducer, width, height, 24, 24);
         saved = saveTiff(sink, path, document.palette, document.sourcePixels);
         break;
-    case output::kGif:
+    case OutputFormat::Gif:
         setGeometry(sink.reducer, width, height, 24, 8);
         saved = saveGif(sink, path, document.palette, document.sourcePixels, options.interlaced);
         break;
-    default:
+    case OutputFormat::Jpeg:
+    case OutputFormat::Png:
+    case OutputFormat::Clipboard:
         sink.status = status::kCannotCreate;
         break;
     }
@@ -336,8 +341,7 @@ bool SaveImage(const Document& document, const OutputOptions& options, const Wid
         return false;
     }
     bool placed = false;
-    if (options.outputFormat >= output::kBmp && options.outputFormat <= output::kGif &&
-        WriteOutputFile(document, options, temporary, failure)) {
+    if (writesFile(options.outputFormat) && WriteOutputFile(document, options, temporary, failure)) {
         WideString destination(path);
         placed = PlaceOutput(destination, temporary, uniqueName, failure);
         if (placed && placedPath) *placedPath = std::move(destination);

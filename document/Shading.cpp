@@ -53,9 +53,8 @@ bool usable(const ShadeImage& image) {
 
 }  // namespace
 
-ShadeImage ShadeImageOf(const Document& d) {
-    return ShadeImage{d.rectifiedPixels ? d.rectifiedPixels : d.sourcePixels, d.shadedPixels, d.header.biWidth,
-                      d.header.biHeight};
+ShadeImage ShadeImageOf(const Document& d, const std::uint8_t* rectified) {
+    return ShadeImage{rectified ? rectified : d.sourcePixels, d.shadedPixels, d.header.biWidth, d.header.biHeight};
 }
 
 void RebuildShading(const ShadeImage& image, const TrimRect& rect, const std::uint8_t table[256]) {

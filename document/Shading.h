@@ -18,8 +18,9 @@ struct ShadeImage {
     std::int32_t height = 0;
 };
 
-// The document's pair: the rectified copy when there is one, else the source, and the shaded copy.
-ShadeImage ShadeImageOf(const Document& document);
+// The document's pair: the trim's rectified copy when there is one (null otherwise), else the
+// source, and the shaded copy.
+ShadeImage ShadeImageOf(const Document& document, const std::uint8_t* rectified);
 
 // What the shaded buffer shows now, so that a rectangle change recomputes only the pixels that
 // changed sides.

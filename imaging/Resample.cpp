@@ -26,14 +26,14 @@ std::uint8_t* ExpandIndexed(const RGBQUAD* palette, const std::uint8_t* pixels, 
 }
 
 std::uint8_t* Resample(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                       std::int32_t targetHeight, int filter, const BITMAPINFOHEADER* header) {
+                       std::int32_t targetHeight, ResizeFilter filter, const BITMAPINFOHEADER* header) {
     if (width <= 0) return nullptr;
     return ResampleRows(pixels, resample::stride24(width), width, height, targetWidth, targetHeight, filter, header);
 }
 
 std::uint8_t* ResampleRows(const std::uint8_t* pixels, std::size_t sourceStride, std::int32_t width,
-                           std::int32_t height, std::int32_t targetWidth, std::int32_t targetHeight, int filter,
-                           const BITMAPINFOHEADER* header) {
+                           std::int32_t height, std::int32_t targetWidth, std::int32_t targetHeight,
+                           ResizeFilter filter, const BITMAPINFOHEADER* header) {
     if (!pixels || width <= 0 || height <= 0 || targetWidth <= 0 || targetHeight <= 0) return nullptr;
     if (imageBytes(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 24) == 0) return nullptr;
     if (sourceStride < static_cast<std::size_t>(width) * 3) return nullptr;
@@ -41,15 +41,21 @@ std::uint8_t* ResampleRows(const std::uint8_t* pixels, std::size_t sourceStride,
         return nullptr;
     const bool unchanged = width == targetWidth && height == targetHeight;
     switch (filter) {
-        case 0:
+        case ResizeFilter::AreaLinear:
             return unchanged ? nullptr : resample::areaLinear(pixels, sourceStride, width, height, targetWidth, targetHeight);
-        case 1:
+        case ResizeFilter::Bicubic:
             return unchanged ? nullptr : resample::bicubic(pixels, sourceStride, width, height, targetWidth, targetHeight);
-        case 2:
+        case ResizeFilter::Nearest:
             return resample::nearest(pixels, sourceStride, width, height, targetWidth, targetHeight);
-        case 3:
+        case ResizeFilter::Halftone:
             return resample::halftoneStretch(pixels, sourceStride, width, height, targetWidth, targetHeight, header);
-        default:
-            return nullptr;
     }
+    return nullptr;  // a number from outside that names no filter
+}
+
+std::uint8_t* ResampleThumbnail(const std::uint8_t* pixels, std::int32_t width, std::int32_t height,
+                                std::int32_t targetWidth, std::int32_t targetHeight, int filter,
+                                const BITMAPINFOHEADER* header) {
+    if (filter != static_cast<int>(ResizeFilter::AreaLinear)) return nullptr;
+    return Resample(pixels, width, height, targetWidth, targetHeight, ResizeFilter::AreaLinear, header);
 }

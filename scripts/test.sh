@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Every test: installs what is missing, then builds and tests natively, under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and as Windows executables under Wine; then a short fuzzing smoke.
+# UndefinedBehaviorSanitizer, the trim session and its preview worker under ThreadSanitizer, and as
+# Windows executables under Wine; then a short fuzzing smoke.
 # VANTLE_FUZZ_SECONDS sets the smoke's time per target (default 30; 0 skips it).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/setup.sh
 start=$(date +%s)
-for preset in native asan windows; do
+for preset in native asan tsan windows; do
   echo "== $preset: configure and build"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset"

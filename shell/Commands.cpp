@@ -9,12 +9,17 @@ static_assert(sizeof(ACCEL) == sizeof(AccelRecord) && offsetof(ACCEL, key) == of
 
 using namespace command;
 
+namespace {
+// Preset k + 1 (k = 0 ... 7).
+constexpr std::uint16_t preset(int k) { return static_cast<std::uint16_t>(kPreset1 + k); }
+}  // namespace
+
 const std::uint16_t kSlotCommands[kKeySlotCount] = {
     kMainMenu, kOpen, kFileList, kZoomFit, kZoomActual, kZoomToggle, kZoomIn, kZoomOut,  // 0-7
     kShadeMenu, kShadeHalf, kShadeQuarter, kShadeEighth, kShadeBlack, kShadeGrey, kShadeWhite,  // 8-14
     kTrimExecute, kTrimCancel, kTrimCentre,  // 15-17
     kPerspectiveReset, kCornerLeft, kCornerRight, kCornerUp, kCornerDown,  // 18-22
-    5600, 5601, 5602, 5603, 5604, 5605, 5606, 5607, kPresetDialog,  // 23-31
+    preset(0), preset(1), preset(2), preset(3), preset(4), preset(5), preset(6), preset(7), kPresetDialog,  // 23-31
     kReload, kSaveAs, kPaste, kKeyDialog, kPluginDialog, kDisplayDialog, kHelp, kAbout,  // 32-39
 };
 
@@ -22,7 +27,8 @@ const std::uint16_t kMainMenuItems[12] = {kReload, kSeparator, kSaveAs, kSeparat
                                           kKeyDialog, kPluginDialog, kDisplayDialog, kSeparator, kHelp, kAbout};
 const std::uint16_t kShadeMenuItems[7] = {kShadeHalf, kShadeQuarter, kShadeEighth, kSeparator,
                                           kShadeBlack, kShadeGrey, kShadeWhite};
-const std::uint16_t kPresetMenuItems[10] = {5600, 5601, 5602, 5603, 5604, 5605, 5606, 5607, kSeparator, kPresetDialog};
+const std::uint16_t kPresetMenuItems[10] = {preset(0), preset(1), preset(2), preset(3), preset(4),
+                                            preset(5), preset(6), preset(7), kSeparator, kPresetDialog};
 
 void clearKeySlots(KeySlotTable& table) {
     for (std::uint32_t i = 0; i < kKeySlotCount; ++i) table.slots[i] = AccelRecord{kAccelVirtKey, 0, kSlotCommands[i]};

@@ -5,46 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace command {
-constexpr std::uint16_t kOpen = 5000;
-constexpr std::uint16_t kFileList = 5010;
-constexpr std::uint16_t kMainMenu = 5020;
-constexpr std::uint16_t kZoomFit = 5100;
-constexpr std::uint16_t kZoomActual = 5110;
-constexpr std::uint16_t kZoomToggle = 5120;
-constexpr std::uint16_t kShadeMenu = 5200;
-constexpr std::uint16_t kShadeQuarter = 5202;
-constexpr std::uint16_t kShadeEighth = 5203;
-constexpr std::uint16_t kShadeBlack = 5204;
-constexpr std::uint16_t kShadeGrey = 5205;
-constexpr std::uint16_t kShadeWhite = 5206;
-constexpr std::uint16_t kZoomIn = 5230;
-constexpr std::uint16_t kZoomOut = 5231;
-constexpr std::uint16_t kOutputOptions = 5300;  // output toolbar button, not in the key table
-constexpr std::uint16_t kPresetMenu = 5350;     // size toolbar button, not in the key table
-constexpr std::uint16_t kReload = 5400;
-constexpr std::uint16_t kSaveAs = 5410;
-constexpr std::uint16_t kPaste = 5415;
-constexpr std::uint16_t kKeyDialog = 5420;
-constexpr std::uint16_t kPluginDialog = 5430;
-constexpr std::uint16_t kDisplayDialog = 5440;
-constexpr std::uint16_t kHelp = 5450;
-constexpr std::uint16_t kAbout = 5460;
-constexpr std::uint16_t kShadeHalf = 5500;
-constexpr std::uint16_t kPreset1 = 5600;  // 5600..5607: presets 1 to 8
-constexpr std::uint16_t kPresetDialog = 5608;
-constexpr std::uint16_t kTrimExecute = 5700;
-constexpr std::uint16_t kTrimCancel = 5701;
-constexpr std::uint16_t kTrimCentre = 5702;
-constexpr std::uint16_t kPerspectiveReset = 5800;
-constexpr std::uint16_t kCornerLeft = 5801;   // x - 1
-constexpr std::uint16_t kCornerRight = 5802;  // x + 1
-constexpr std::uint16_t kCornerUp = 5803;     // y - 1
-constexpr std::uint16_t kCornerDown = 5804;   // y + 1
-constexpr std::uint16_t kSeparator = 9900;    // identifier of separator items
-// The name of command N is text N followed by text N + 10000.
-constexpr std::uint32_t kSuffixTextOffset = 10000;
-}  // namespace command
+#include "trim/Identifiers.h"
+#include "trim/TrimOptions.h"
+
 
 // ACCEL flag bits; Alt is never used.
 constexpr std::uint8_t kAccelVirtKey = 1;  // FVIRTKEY
@@ -61,7 +24,6 @@ static_assert(sizeof(AccelRecord) == 6 && offsetof(AccelRecord, key) == 2 && off
               "AccelRecord has the ACCEL layout");
 
 constexpr std::uint32_t kKeySlotCount = 40;
-constexpr std::uint32_t kPresetCount = 8;
 constexpr std::uint32_t kFirstPresetSlot = 23;  // slots 23..30 apply presets 1 to 8
 
 // The commands of the 40 slots, in slot order.
@@ -98,7 +60,7 @@ extern const std::uint16_t kMainMenuItems[12];
 extern const std::uint16_t kShadeMenuItems[7];
 extern const std::uint16_t kPresetMenuItems[10];
 
-// The shade-menu item that is checked for an `outsideShade` value (5500 for anything unlisted).
+// The shade-menu item that is checked for an `outsideShade` value (kShadeHalf for anything unlisted).
 std::uint16_t shadeMenuCheckedCommand(std::int32_t outsideShade);
 // The `outsideShade` value a shade command sets; false for other commands.
 bool shadeForCommand(std::uint16_t cmd, std::int32_t* outsideShade);

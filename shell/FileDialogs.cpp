@@ -72,17 +72,17 @@ std::u16string saveDialogFilter(TextProvider text) {
     return filter;
 }
 
-std::uint32_t saveFilterIndex(std::int32_t outputFormat) {
-    return (outputFormat >= 0 && outputFormat < kFormatCount) ? static_cast<std::uint32_t>(outputFormat) + 1 : 1;
+std::uint32_t saveFilterIndex(OutputFormat outputFormat) {
+    // The entries follow the file formats' order; the clipboard starts on the first.
+    return writesFile(outputFormat) ? static_cast<std::uint32_t>(NumberOf(outputFormat)) + 1 : 1;
 }
 
-std::int32_t formatOfSaveFilter(std::uint32_t filterIndex) {
-    return (filterIndex >= 1 && filterIndex <= static_cast<std::uint32_t>(kFormatCount))
-               ? static_cast<std::int32_t>(filterIndex) - 1
-               : -1;
+bool formatOfSaveFilter(std::uint32_t filterIndex, OutputFormat& format) {
+    if (filterIndex < 1 || filterIndex > static_cast<std::uint32_t>(kFormatCount)) return false;
+    return OutputFormatOfNumber(static_cast<std::int32_t>(filterIndex) - 1, format);
 }
 
-const char16_t* saveDefaultExtension(std::int32_t outputFormat) {
+const char16_t* saveDefaultExtension(OutputFormat outputFormat) {
     return kFormats[saveFilterIndex(outputFormat) - 1].extension;
 }
 

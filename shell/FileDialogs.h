@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "shell/TextProvider.h"
+#include "document/OutputFormat.h"
 #include "util/WideString.h"
 
 // The open dialog: all images (built-in patterns, then the plug-ins'), each built-in format, the
@@ -17,13 +18,12 @@ std::u16string openDialogFilter(TextProvider text, const std::vector<WideString>
 // The Save As dialog: one entry per written format, in output-format order.
 std::u16string saveDialogFilter(TextProvider text);
 
-// The filter entry (1-based) that starts selected for an output format; the clipboard and unknown
-// codes start on BMP.
-std::uint32_t saveFilterIndex(std::int32_t outputFormat);
-// The output format of a filter entry the user chose; -1 when it is none of them.
-std::int32_t formatOfSaveFilter(std::uint32_t filterIndex);
+// The filter entry (1-based) that starts selected for an output format; the clipboard starts on BMP.
+std::uint32_t saveFilterIndex(OutputFormat outputFormat);
+// The output format of a filter entry the user chose; false when it is none of them.
+bool formatOfSaveFilter(std::uint32_t filterIndex, OutputFormat& format);
 // The extension, without dot, the dialog appends to a name typed without one.
-const char16_t* saveDefaultExtension(std::int32_t outputFormat);
+const char16_t* saveDefaultExtension(OutputFormat outputFormat);
 
 // The file name of `path` without folder and without extension (what Save As starts with).
 WideString saveBaseName(const WideString& path);

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "shell/Commands.h"
+
 namespace {
 
 constexpr const char16_t* kDigits[10] = {u"0", u"1", u"2", u"3", u"4", u"5", u"6", u"7", u"8", u"9"};
@@ -65,9 +67,9 @@ const char16_t* keyName(std::uint32_t virtualKey) { return virtualKey < 256 ? kK
 
 const char16_t* modifierName(std::uint32_t fVirt) {
     switch (fVirt) {
-    case 5: return u"Shift+";
-    case 9: return u"Ctrl+";
-    case 13: return u"Ctrl+Shift+";
+    case kAccelVirtKey | kAccelShift: return u"Shift+";
+    case kAccelVirtKey | kAccelControl: return u"Ctrl+";
+    case kAccelVirtKey | kAccelControl | kAccelShift: return u"Ctrl+Shift+";
     default: return nullptr;
     }
 }

@@ -174,11 +174,11 @@ void loadSettings(SettingsReader& reader, Settings& s, KeySlotTable& slots, Acce
         s.presetHeight[k] = reader.readInt(entry::kPresetHeight + k, kPresetHeights[k]);
         reader.readText(entry::kPresetName + k, s.presetName[k]);
     }
-    s.resizeMethod = upTo(reader.readInt(entry::kResizeMethod, 0), 3, 0);
+    s.resizeMethod = static_cast<ResizeFilter>(upTo(reader.readInt(entry::kResizeMethod, 0), kResizeFilterCount - 1, 0));
 
     s.sharpen = readFlag(reader, entry::kSharpen, 0);
     s.autoLevelsFilter = readFlag(reader, entry::kAutoLevelsFilter, 0);
-    s.outputFormat = upTo(reader.readInt(entry::kOutputFormat, 2), 5, 2);
+    OutputFormatOfNumber(upTo(reader.readInt(entry::kOutputFormat, 2), kOutputFormatCount - 1, 2), s.outputFormat);
     s.interlaced = readFlag(reader, entry::kInterlaced, 0);
     const std::int32_t quality = reader.readInt(entry::kJpegQuality, 75);
     s.jpegQuality = quality >= 1 && quality <= 100 ? quality : 75;
@@ -285,10 +285,10 @@ bool saveSettings(SettingsWriter& w, const Settings& s, const AccelRecord* accel
         ok &= w.writeInt(entry::kPresetHeight + k, s.presetHeight[k]);
         ok &= w.writeText(entry::kPresetName + k, s.presetName[k]);
     }
-    ok &= w.writeInt(entry::kResizeMethod, s.resizeMethod);
+    ok &= w.writeInt(entry::kResizeMethod, static_cast<std::int32_t>(s.resizeMethod));
     ok &= w.writeInt(entry::kSharpen, s.sharpen);
     ok &= w.writeInt(entry::kAutoLevelsFilter, s.autoLevelsFilter);
-    ok &= w.writeInt(entry::kOutputFormat, s.outputFormat);
+    ok &= w.writeInt(entry::kOutputFormat, NumberOf(s.outputFormat));
     ok &= w.writeInt(entry::kInterlaced, s.interlaced);
     ok &= w.writeInt(entry::kJpegQuality, s.jpegQuality);
     ok &= w.writeInt(entry::kJpegSubsampling, s.jpegSubsampling);

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "document/OutputOptions.h"
 #include "shell/Commands.h"
 #include "shell/SettingsFile.h"
 #include "util/WideString.h"
@@ -78,48 +79,25 @@ constexpr std::uint32_t kResizeMethod = 69;
 }  // namespace entry
 
 // Field defaults are those of a missing settings file, except fontFace and currentFolder, whose
-// defaults come from the system when the settings are loaded.
-struct Settings {
+// defaults come from the system when the settings are loaded. The fields the trim model and the
+// output job read are declared by them (TrimOptions, OutputOptions); the record is those parts and
+// the rest, so every reader sees the one record.
+struct Settings : OutputOptions {
     WideString languageName;
     std::uint8_t windowMaximized = 0;
     std::int32_t windowLeft = 200;
     std::int32_t windowTop = 100;
     std::int32_t windowWidth = 800;
     std::int32_t windowHeight = 600;
-    std::int32_t outsideShade = 1;
     std::int32_t fontHeight = -12;
     std::int32_t fontWeight = 400;
-    WideString currentFolder;
     WideString pluginFolder;
-    WideString outputFolder;
-    WideString outputSubfolder{u"Output"};
-    std::int32_t trimWidth = 400;
-    std::int32_t trimHeight = 300;
-    std::int32_t presetWidth[kPresetCount] = {800, 400, 200, 0, 0, 0, 0, 0};
-    std::int32_t presetHeight[kPresetCount] = {450, 300, 200, 0, 0, 0, 0, 0};
     WideString presetName[kPresetCount];
-    std::uint8_t sharpen = 0;
-    std::uint8_t autoLevelsFilter = 0;
-    std::int32_t outputFormat = 2;  // 0 BMP, 1 PNG, 2 JPEG, 3 TIFF, 4 GIF, 5 clipboard
-    std::uint8_t interlaced = 0;
-    std::int32_t jpegQuality = 75;
-    std::int32_t jpegSubsampling = 0;  // 0: 2x2, 1: 2x1, 2: 1x1
-    std::uint8_t jpegProgressive = 0;
-    std::uint8_t keepExif = 0;
-    std::uint8_t limitJpegSize = 0;
-    std::int32_t jpegSizeLimitKiB = 100;
-    std::uint8_t createOutputFolder = 1;
-    std::uint8_t usePrefix = 0;
-    WideString namePrefix;
-    std::uint8_t useSuffix = 0;
-    WideString nameSuffix;
-    std::uint8_t appendSize = 0;
     PluginNameList disabledPlugins;
     std::int32_t mouseActions[kMouseActionCount] = {0, 0, command::kZoomToggle, 0, 0, command::kZoomOut, command::kZoomIn};
     std::uint8_t keyDialogMouseMode = 0;
     WideString fontFace;
     std::uint8_t largeDialogFont = 0;
-    std::int32_t resizeMethod = 0;
 
     Settings() = default;
     Settings(const Settings&) = delete;

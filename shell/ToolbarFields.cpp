@@ -11,7 +11,7 @@ void applyZoom(ViewGeometry& view, double zoom, const ViewMetrics& metrics, Scro
     view.zoom = zoom;
     UpdateScaledSize(view);
     bars = UpdateScrollBars(view, metrics);
-    if (trim && trim->trimMode != 0) UpdateScreenGeometry(*trim);
+    if (trim && active(trim->trimMode)) UpdateScreenGeometry(*trim);
 }
 
 }  // namespace
@@ -19,9 +19,14 @@ void applyZoom(ViewGeometry& view, double zoom, const ViewMetrics& metrics, Scro
 void ToolbarStates(const ToolbarInputs& in, ToolbarItemState out[kToolbarItemCount]) {
     using K = ToolbarItemKind;
     const ToolbarItemState states[kToolbarItemCount] = {
-        {5010, K::Button, in.fileListExists}, {5100, K::Button, in.imageShown},  {5110, K::Button, in.imageShown},
-        {1030, K::Control, in.imageShown},    {1031, K::Control, in.imageShown}, {1032, K::Control, in.imageShown},
-        {1033, K::Control, in.imageShown},    {5702, K::Button, in.displayImageExists},
+        {command::kFileList, K::Button, in.fileListExists},
+        {command::kZoomFit, K::Button, in.imageShown},
+        {command::kZoomActual, K::Button, in.imageShown},
+        {control::kZoomLabel, K::Control, in.imageShown},
+        {control::kZoomBox, K::Control, in.imageShown},
+        {control::kZoomSpin, K::Control, in.imageShown},
+        {control::kZoomUnit, K::Control, in.imageShown},
+        {command::kTrimCentre, K::Button, in.displayImageExists},
     };
     std::copy(states, states + kToolbarItemCount, out);
 }

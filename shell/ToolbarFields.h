@@ -32,12 +32,12 @@ struct ToolbarItemState {
     bool enabled;
 };
 constexpr std::size_t kToolbarItemCount = 8;
-// 5010; 5100, 5110 and the zoom label 1030, field 1031, up-down 1032, label 1033; 5702.
+// kFileList; kZoomFit, kZoomActual and the zoom label, box, up-down and unit; kTrimCentre.
 void ToolbarStates(const ToolbarInputs& inputs, ToolbarItemState out[kToolbarItemCount]);
 // TB_SETSTATE value: TBSTATE_ENABLED (4), or TBSTATE_INDETERMINATE (16) for a disabled button.
 std::uint8_t ToolbarButtonState(bool enabled);
 
-// ---- zoom field (1031) ----
+// ---- zoom field (kZoomBox) ----
 // EN_UPDATE with the field's signed value: clamped into 1 ... 1600 %; when it differs from the
 // shown zoom and `editsLive` is set, the zoom becomes value / 100, the scaled size and the scroll
 // bars follow (`bars`), and so does the trim display when `trim` is in trim mode. True when the zoom
@@ -57,7 +57,7 @@ double ZoomAtDragPosition(std::int32_t p);
 // shows ZoomPercent of the new zoom).
 bool ZoomDragMove(const ZoomDrag& drag, std::int32_t screenX, ViewGeometry& view, const ViewMetrics& metrics,
                   ScrollBars& bars, TrimEditor* trim);
-// Size labels 1141 and 1142: start value + (x - start x), clamped to 1 ... 9999.
+// Size labels kWidthLabel and kHeightLabel: start value + (x - start x), clamped to 1 ... 9999.
 std::int32_t SizeDragValue(std::int32_t startValue, std::int32_t startX, std::int32_t screenX);
 
 // ---- number colours (WM_CTLCOLOREDIT) ----

@@ -12,7 +12,7 @@ const std::uint16_t kTooltipCommands[14] = {
 };
 
 WideString MainWindowTitle(const TitleInfo& info, TextProvider text) {
-    if (info.trim && info.trim->trimMode != 0)
+    if (info.trim && active(info.trim->trimMode))
         return TrimTitle(*info.trim, text(kTextTrimTitle).c_str(), text(kTextWidthLabel).c_str(),
                          text(kTextHeightLabel).c_str());
     WideString title;

@@ -15,7 +15,6 @@ constexpr std::uint32_t kTextTrimTitle = 20018;
 constexpr std::uint32_t kTextWidthLabel = 20030;
 constexpr std::uint32_t kTextHeightLabel = 20031;
 constexpr std::uint32_t kTextLoadFailed = 30002;
-constexpr std::int32_t kZoomFieldId = 1031;
 
 struct TitleInfo {
     bool imageShown = false;

@@ -102,7 +102,7 @@ CodecStatus writeSample(SampleFormat format, const WideString& path, const BITMA
         job.header = &header;
         job.pixels = pixels;
         job.quality = 90;
-        job.resample = Resample;
+        job.resample = ResampleThumbnail;
         JpegCodec codec;
         if (!saveJpeg(codec, path, job)) why = codec.status > status::kFailure ? codec.status : status::kCannotCreate;
         break;

@@ -8,54 +8,14 @@
 
 #include "document/OutputJob.h"
 #include "platform/platform.h"
-#include "shell/JobOptions.h"
 #include "shell/Settings.h"
 #include "tools/Cli.h"
+#include "trim/RectifiedCopy.h"
 #include "trim/TrimEditor.h"
-#include "trim/ViewGeometry.h"
+#include "trim/TrimRules.h"
 
 namespace cli {
 namespace {
-
-// The trim model's window without a window: boxes feed back at once, the rectified copy is a
-// plain buffer, made only when the job has a perspective (without one the copy would be an
-// image-sized buffer nothing reads), everything else is a no-op.
-class HeadlessTrimView : public TrimView {
-public:
-    TrimEditor* editor = nullptr;
-    std::uint32_t sourceBytes = 0;
-    bool perspective = false;
-    std::uint8_t* rectified = nullptr;
-
-    ~HeadlessTrimView() override { releaseRectifiedCopy(); }
-    void writeBox(std::int32_t id, std::int32_t value) override { BoxChanged(*editor, id, kEditUpdate, value); }
-    void setSpinRange(std::int32_t, std::int32_t, std::int32_t) override {}
-    void setSpinPos(std::int32_t id, std::int32_t pos) override { writeBox(id - (kSpinLeft - kBoxLeft), pos); }
-    void enableGroup(ControlGroup, bool) override {}
-    void xorOutline(const TrimRect&) override {}
-    void repaint(bool) override {}
-    void setCursor(std::int32_t) override {}
-    void refreshTitle() override {}
-    void closeInputMethod() override {}
-    void showDisplay(DisplaySource) override {}
-    void trimModeStarted() override {}
-    void trimModeEnded() override {}
-    void postPreview(bool) override {}
-    void setPreviewPriority(bool) override {}
-    void waitForPreview() override {}
-    // Nothing shows the copy here, and the output job reads only the pixels its final warp has
-    // written: the buffer need not start as a copy of the source.
-    std::uint8_t* makeRectifiedCopy() override {
-        releaseRectifiedCopy();
-        if (!perspective) return nullptr;
-        rectified = allocPixels(sourceBytes);
-        return rectified;
-    }
-    void releaseRectifiedCopy() override {
-        freePixels(rectified);
-        rectified = nullptr;
-    }
-};
 
 struct TrimJob {
     Settings settings;
@@ -145,15 +105,22 @@ int parseOptions(const Command& self, const Arguments& arguments, TrimJob& job) 
             s.trimWidth = s.presetWidth[n[0] - 1];
             s.trimHeight = s.presetHeight[n[0] - 1];
         } else if (a == "--filter") {
-            if (!parseRanged(v, 0, 3, s.resizeMethod)) return usageError(self, "--filter expects 0 to 3");
+            if (!parseRanged(v, 0, kResizeFilterCount - 1, n[0])) return usageError(self, "--filter expects 0 to 3");
+            s.resizeMethod = static_cast<ResizeFilter>(n[0]);
         } else if (a == "--format") {
-            static const char* const names[] = {"bmp", "png", "jpeg", "tiff", "gif"};
-            s.outputFormat = -1;
-            for (int f = 0; f < 5; ++f)
-                if (v == names[f]) s.outputFormat = f;
-            if (v == "jpg") s.outputFormat = output::kJpeg;
-            if (v == "tif") s.outputFormat = output::kTiff;
-            if (s.outputFormat < 0) return usageError(self, "--format expects bmp, png, jpeg, tiff or gif");
+            static const struct {
+                const char* name;
+                OutputFormat format;
+            } names[] = {{"bmp", OutputFormat::Bmp},   {"png", OutputFormat::Png}, {"jpeg", OutputFormat::Jpeg},
+                         {"jpg", OutputFormat::Jpeg},  {"tiff", OutputFormat::Tiff}, {"tif", OutputFormat::Tiff},
+                         {"gif", OutputFormat::Gif}};
+            bool known = false;
+            for (const auto& name : names)
+                if (v == name.name) {
+                    s.outputFormat = name.format;
+                    known = true;
+                }
+            if (!known) return usageError(self, "--format expects bmp, png, jpeg, tiff or gif");
         } else if (a == "--quality") {
             if (!parseRanged(v, 1, 100, s.jpegQuality)) return usageError(self, "--quality expects 1 to 100");
         } else if (a == "--subsampling") {
@@ -185,41 +152,13 @@ int parseOptions(const Command& self, const Arguments& arguments, TrimJob& job) 
     }
     if (job.inputs.empty()) return usageError(self, "expects at least one input file");
     if (!job.outPath.empty() && job.inputs.size() != 1) return usageError(self, "-o takes exactly one input");
-    if (s.outputFormat == output::kClipboard) return usageError(self, "the clipboard is not an output here");
+    if (!writesFile(s.outputFormat)) return usageError(self, "the clipboard is not an output here");
     return kOk;
 }
 
-// Types a value into a number box as the user would: focus, then the change notification.
-void typeBox(TrimEditor& editor, std::int32_t id, std::int32_t value) {
-    EditChanged(editor, id, kEditSetFocus, value);
-    EditChanged(editor, id, kEditUpdate, value);
-}
-
-// The width comes from left and right through the boxes (which keep the ratio and clamp); the
-// rectangle then moves, as a move drag would, so that its top is `top` inside the image.
-void applyRect(TrimEditor& editor, const TrimRect& wanted) {
-    const std::int32_t maxX = editor.sourceWidth - 1;
-    const std::int32_t left = wanted.left < 0 ? 0 : wanted.left > maxX ? maxX : wanted.left;
-    TrimRect& r = editor.trimRect;
-    // Shrink first, so the other edge never asks for more height than the image has.
-    if (left >= r.left) {
-        typeBox(editor, kBoxLeft, left);
-        typeBox(editor, kBoxRight, wanted.right);
-    } else {
-        typeBox(editor, kBoxRight, wanted.right);
-        typeBox(editor, kBoxLeft, left);
-    }
-    const std::int32_t extent = r.bottom - r.top;
-    std::int32_t top = wanted.top < 0 ? 0 : wanted.top;
-    if (top > editor.sourceHeight - extent - 1) top = editor.sourceHeight - extent - 1;
-    r.top = top;
-    r.bottom = top + extent;
-    editor.cornerPoint = {(r.left + r.right) >> 1, (r.top + r.bottom) >> 1};
-}
-
 // One input; false after reporting its failure.
-bool trimOne(const TrimJob& job, const WideString& in, const TrimOptions& trimOptions,
-             const OutputOptions& outputOptions) {
+bool trimOne(const TrimJob& job, const WideString& in) {
+    const Settings& settings = job.settings;
     Document document;
     DocumentHost host;
     host.showsImage = false;
@@ -229,34 +168,32 @@ bool trimOne(const TrimJob& job, const WideString& in, const TrimOptions& trimOp
         return false;
     }
     const std::int32_t width = document.header.biWidth, height = document.header.biHeight;
-
-    ViewGeometry geometry;
-    geometry.viewW = geometry.srcW = geometry.scaledW = geometry.clientW = geometry.viewportW = width;
-    geometry.viewH = geometry.srcH = geometry.scaledH = geometry.clientH = geometry.viewportH = height;
-    geometry.imageWidth = width;
-    geometry.imageHeight = height;
-    TrimOptions options = trimOptions;
-    HeadlessTrimView view;
-    TrimEditor editor;
-    view.editor = &editor;
-    view.sourceBytes = imageBytes(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 24);
-    view.perspective = job.haveQuad;
-    editor.view = &view;
-    editor.geometry = &geometry;
-    editor.options = &options;
-
-    const TrimImage image{width, height, document.sourcePixels};
-    if (!FitLargest(editor, image)) {
+    if (width <= 0 || height <= 0) {
         reportError(in, status::kBadHeader);
         return false;
     }
-    if (job.haveRect) applyRect(editor, job.rect);
-    if (job.haveQuad && editor.rectifiedPixels)
-        for (int k = 0; k < 4; ++k) editor.quad[k] = job.quad[k];
+    // The rectangle as the program's boxes would take it, at the output's ratio.
+    const OutputRatio ratio = RatioOf(settings.trimWidth, settings.trimHeight);
+    TrimSelection selection;
+    selection.rect = job.haveRect ? RectForRequest(job.rect, width, height, ratio) : LargestCentred(width, height, ratio);
 
     OutputFailure failure;
-    OutputSteps steps;
-    ImageData* result = BuildOutputImage(editor, document, outputOptions, failure, &steps);
+    ImageData* result = nullptr;
+    {
+        // The output job reads only the pixels its final warp writes into the rectified copy, so
+        // the copy need not start as one of the source.
+        RectifiedCopy rectified;
+        if (job.haveQuad && !IsIdentityQuad(job.quad, width, height)) {
+            if (!rectified.allocate(imageBytes(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 24))) {
+                reportError(in, kMessageOutOfMemory);
+                return false;
+            }
+            selection.quad = job.quad;
+            selection.rectified = rectified.data();
+        }
+        const OutputSteps steps = PlanOutput(selection.rect, selection.quad, width, height, settings);
+        if (steps.any()) result = RunOutputSteps(selection, document, settings, steps, failure);
+    }
     if (!result) {
         if (failure.messageId) {
             reportError(in, failure.messageId);
@@ -275,12 +212,11 @@ bool trimOne(const TrimJob& job, const WideString& in, const TrimOptions& trimOp
     WideString placed;
     bool saved;
     if (!job.outPath.empty()) {
-        saved = SaveImage(document, outputOptions, job.outPath, false, failure, &placed);
+        saved = SaveImage(document, settings, job.outPath, false, failure, &placed);
     } else {
         WideString folder;
-        saved = ResolveOutputFolder(document, outputOptions, true, folder, failure) &&
-                SaveImage(document, outputOptions, BuildAutomaticName(document, outputOptions, folder), true,
-                          failure, &placed);
+        saved = ResolveOutputFolder(document, settings, true, folder, failure) &&
+                SaveImage(document, settings, BuildAutomaticName(document, settings, folder), true, failure, &placed);
     }
     if (!saved) {
         if (failure.messageId)
@@ -300,13 +236,9 @@ bool trimOne(const TrimJob& job, const WideString& in, const TrimOptions& trimOp
 int runTrim(const Command& self, const Arguments& arguments) {
     TrimJob job;
     if (const int usage = parseOptions(self, arguments, job)) return usage;
-    TrimOptions trimOptions;
-    OutputOptions outputOptions;
-    trimOptionsFromSettings(job.settings, trimOptions);
-    outputOptionsFromSettings(job.settings, outputOptions);
     std::size_t good = 0;
     for (const WideString& in : job.inputs)
-        if (trimOne(job, in, trimOptions, outputOptions)) ++good;
+        if (trimOne(job, in)) ++good;
     std::printf("%zu of %zu file(s) done\n", good, job.inputs.size());
     return good == job.inputs.size() ? kOk : kFailed;
 }

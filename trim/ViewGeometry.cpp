@@ -1,5 +1,7 @@
 #include "trim/ViewGeometry.h"
 
+#include "trim/Identifiers.h"
+
 #include <cstdlib>
 
 #include <algorithm>
@@ -138,13 +140,13 @@ namespace {
 // The zoom a command leads to; false for commands that do not set one directly (fit) or others.
 bool zoomAfter(std::int32_t command, double zoom, double& next) {
     switch (command) {
-    case kCommandZoomActual: next = 1.0; return true;
-    case kCommandZoomToggle:
+    case command::kZoomActual: next = 1.0; return true;
+    case command::kZoomToggle:
         if (zoom == 1.0) return false;
         next = 1.0;
         return true;
-    case kCommandZoomIn: next = std::min(zoom + 0.1, 16.0); return true;
-    case kCommandZoomOut: next = std::max(zoom - 0.1, 0.01); return true;
+    case command::kZoomIn: next = std::min(zoom + 0.1, 16.0); return true;
+    case command::kZoomOut: next = std::max(zoom - 0.1, 0.01); return true;
     default: return false;
     }
 }
@@ -153,7 +155,7 @@ bool zoomAfter(std::int32_t command, double zoom, double& next) {
 
 bool ZoomCommand(ViewGeometry& v, std::int32_t command, const ViewMetrics& m, ScrollBars& bars) {
     double next = v.zoom;
-    if (command == kCommandZoomFit || (command == kCommandZoomToggle && v.zoom == 1.0)) {
+    if (command == command::kZoomFit || (command == command::kZoomToggle && v.zoom == 1.0)) {
         FitZoom(v);
     } else if (zoomAfter(command, v.zoom, next)) {
         v.zoom = next;
@@ -188,15 +190,17 @@ bool ScrollRequest(ViewGeometry& v, bool vertical, std::int32_t code, std::int32
     const std::int32_t page = vertical ? v.srcH : v.srcW;
     const std::int32_t size = vertical ? v.imageHeight : v.imageWidth;
     std::int32_t target;
+    // The scroll bar's request codes (SB_*), the same for both bars.
+    enum : std::int32_t { kLineUp = 0, kLineDown = 1, kPageUp = 2, kPageDown = 3, kThumbTrack = 5, kTop = 6, kBottom = 7 };
     switch (code) {
-    case 0: target = pos - 20; break;         // SB_LINEUP, SB_LINELEFT
-    case 1: target = pos + 20; break;         // SB_LINEDOWN, SB_LINERIGHT
-    case 2: target = pos - page; break;       // SB_PAGEUP
-    case 3: target = pos + page; break;       // SB_PAGEDOWN
-    case 5: target = trackPos; break;         // SB_THUMBTRACK
-    case 6: target = 0; break;                // SB_TOP
-    case 7: target = size - 1; break;         // SB_BOTTOM: nMax
-    default: return false;                    // SB_THUMBPOSITION, SB_ENDSCROLL
+    case kLineUp: target = pos - 20; break;
+    case kLineDown: target = pos + 20; break;
+    case kPageUp: target = pos - page; break;
+    case kPageDown: target = pos + page; break;
+    case kThumbTrack: target = trackPos; break;
+    case kTop: target = 0; break;
+    case kBottom: target = size - 1; break;  // nMax
+    default: return false;                   // SB_THUMBPOSITION, SB_ENDSCROLL
     }
     target = clampTo(target, 0, size - page);
     if (target == pos) return false;
@@ -214,12 +218,13 @@ std::int32_t PanningCursor(const ViewGeometry& v) {
         if (pos <= 0) return 1;
         return pos == max ? 3 : 2;
     };
+    using namespace cursor;
     static const std::int32_t cursors[4][4] = {
         // vertical: cannot, top, between, bottom
-        {0, 110, 114, 111},    // horizontal cannot scroll
-        {113, 116, 121, 118},  // at left
-        {119, 122, 124, 123},  // in between
-        {112, 115, 120, 117},  // at right
+        {kArrow, kPanSouth, kPanNorthSouth, kPanNorth},                       // horizontal cannot scroll
+        {kPanEast, kPanSouthEast, kPanNorthSouthEast, kPanNorthEast},         // at left
+        {kPanWestEast, kPanSouthWestEast, kPanAll, kPanNorthWestEast},        // in between
+        {kPanWest, kPanSouthWest, kPanNorthSouthWest, kPanNorthWest},         // at right
     };
     return cursors[state(v.srcX, v.imageWidth - v.srcW)][state(v.srcY, v.imageHeight - v.srcH)];
 }
@@ -251,14 +256,14 @@ std::int32_t ScreenY(const ViewGeometry& v, std::int32_t y, std::int32_t edge) {
 std::int32_t CentringBiasX(const ViewGeometry& v) { return (v.viewW - v.srcW) / 2; }
 std::int32_t CentringBiasY(const ViewGeometry& v) { return (v.viewH - v.srcH) / 2; }
 
-std::int32_t RightDragMode(ViewGeometry& v, std::int32_t pressX, std::int32_t pressY, std::int32_t x,
-                           std::int32_t y) {
+MouseMode RightDragMode(ViewGeometry& v, std::int32_t pressX, std::int32_t pressY, std::int32_t x,
+                        std::int32_t y) {
     const std::int64_t distance = std::abs(std::int64_t{x} - pressX) + std::abs(std::int64_t{y} - pressY);
-    if (distance < 9) return 2;
-    if (v.imageWidth <= v.srcW && v.imageHeight <= v.srcH) return 4;
+    if (distance < 9) return MouseMode::RightPressed;
+    if (v.imageWidth <= v.srcW && v.imageHeight <= v.srcH) return MouseMode::RightNoPan;
     v.lastMouseX = x;
     v.lastMouseY = y;
-    return 3;
+    return MouseMode::Panning;
 }
 
 bool PanTo(ViewGeometry& v, std::int32_t x, std::int32_t y) {

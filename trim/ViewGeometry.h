@@ -6,6 +6,18 @@
 
 #include <cstdint>
 
+// What the mouse is doing in the view.
+enum class MouseMode : std::int32_t {
+    None = 0,
+    LeftCaptured = 1,   // left button down, mouse captured (a trim starts or a press in trim mode)
+    RightPressed = 2,   // right button down, not yet moved far enough to pan
+    Panning = 3,        // right drag moving the image
+    RightNoPan = 4,     // right drag with nothing to pan
+    TrimDrag = 5,       // left drag of a trim handle or corner
+};
+// The left button holds the mouse (a press or a trim drag).
+constexpr bool leftHeld(MouseMode m) { return m == MouseMode::LeftCaptured || m == MouseMode::TrimDrag; }
+
 struct ViewGeometry {
     double zoom = 1.0;                  // 0.01 ... 16
     std::int32_t clientW = 0;           // inner size of the view window without scroll bars
@@ -25,8 +37,7 @@ struct ViewGeometry {
     std::int32_t centerX = 0;           // image point kept in the middle on recomputation
     std::int32_t centerY = 0;
     std::int32_t panShift = 0;          // 1 when the image is larger than the screen both ways
-    std::int32_t mouseMode = 0;         // 0 none, 1 left captured, 2 right pressed, 3 panning,
-                                        // 4 right drag with nothing to pan, 5 left drag in trim mode
+    MouseMode mouseMode = MouseMode::None;
     std::int32_t lastMouseX = 0;        // last mouse position while panning
     std::int32_t lastMouseY = 0;
     std::int32_t imageWidth = 0;        // the image the geometry was laid out for
@@ -54,13 +65,6 @@ struct ScrollBars {
     ScrollBarSetting vertical;
 };
 
-// Zoom commands the geometry knows.
-constexpr std::int32_t kCommandZoomFit = 5100;
-constexpr std::int32_t kCommandZoomActual = 5110;
-constexpr std::int32_t kCommandZoomToggle = 5120;
-constexpr std::int32_t kCommandZoomIn = 5230;
-constexpr std::int32_t kCommandZoomOut = 5231;
-
 // Shown part for the current viewport, zoom and centre (both axes).
 void MapView(ViewGeometry& view);
 // Decides the scroll bars for clientW/H and scaledW/H, sets viewportW/H, maps the view and returns
@@ -77,7 +81,7 @@ ScrollBars FitNew(ViewGeometry& view, std::int32_t width, std::int32_t height, c
 void FitZoom(ViewGeometry& view);
 // Sets the scaled size from the zoom.
 void UpdateScaledSize(ViewGeometry& view);
-// Runs a zoom command (5100, 5110, 5120, 5230, 5231) and lays the view out again. False for any
+// Runs a zoom command (kZoomFit, kZoomActual, kZoomToggle, kZoomIn, kZoomOut) and lays the view out again. False for any
 // other command (nothing changes).
 bool ZoomCommand(ViewGeometry& view, std::int32_t command, const ViewMetrics& metrics, ScrollBars& bars);
 // Before a zoom command raised by the mouse: moves the centre so that the image point under the
@@ -89,15 +93,16 @@ void ScrollBy(ViewGeometry& view, std::int32_t dx, std::int32_t dy);
 // A WM_HSCROLL/WM_VSCROLL request (SB_* code, nTrackPos): scrolls and returns true, or false when
 // the clamped target equals the current position or the code moves nothing.
 bool ScrollRequest(ViewGeometry& view, bool vertical, std::int32_t code, std::int32_t trackPos);
-// A right-button drag (mouse mode 2) once the mouse moved from the press to (x, y): still pending
-// below a Manhattan distance of 9 pixels; then panning (mode 3) when the image is larger than the
-// viewport in either direction, else a drag with nothing to pan (mode 4). Panning remembers (x, y).
-std::int32_t RightDragMode(ViewGeometry& view, std::int32_t pressX, std::int32_t pressY, std::int32_t x,
+// A right-button drag (RightPressed) once the mouse moved from the press to (x, y): still pending
+// below a Manhattan distance of 9 pixels; then Panning when the image is larger than the viewport
+// in either direction, else RightNoPan. Panning remembers (x, y).
+MouseMode RightDragMode(ViewGeometry& view, std::int32_t pressX, std::int32_t pressY, std::int32_t x,
                            std::int32_t y);
 // One panning step to (x, y): the image moves with the mouse (twice as fast with panShift) and
 // (x, y) becomes the last position. Returns whether the shown part changed.
 bool PanTo(ViewGeometry& view, std::int32_t x, std::int32_t y);
-// The panning cursor's resource id for the directions that can still scroll; 0 when neither can.
+// The panning cursor's resource id for the directions that can still scroll; cursor::kArrow when
+// neither can.
 std::int32_t PanningCursor(const ViewGeometry& view);
 
 // View pixel -> image pixel, clamped into the image. `bias` shifts the rounding: 0 for a left or top

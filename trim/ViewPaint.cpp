@@ -2,20 +2,8 @@
 
 #include <algorithm>
 
-namespace {
-
-constexpr std::int32_t kMousePanning = 3;
-
-int quadIndexOfSelected(std::int32_t selected) {
-    // selectedCorner counts clockwise from the top-left; the quad stores TL, TR, BL, BR.
-    static const int indexes[4] = {kQuadTopLeft, kQuadTopRight, kQuadBottomRight, kQuadBottomLeft};
-    return indexes[selected & 3];
-}
-
-}  // namespace
-
 StretchMode ViewStretchMode(const ViewGeometry& v) {
-    if (v.mouseMode == kMousePanning) return StretchMode::ColorOnColor;
+    if (v.mouseMode == MouseMode::Panning) return StretchMode::ColorOnColor;
     if (v.scaledW >= v.imageWidth && v.scaledH >= v.imageHeight) return StretchMode::ColorOnColor;
     return StretchMode::Halftone;
 }
@@ -30,7 +18,7 @@ OutlinePath OutlinePathOf(const TrimRect& s) {
 
 CornerSquares CornerSquaresOf(const TrimEditor& e) {
     CornerSquares out;
-    const int selected = quadIndexOfSelected(e.selectedCorner);
+    const int selected = SelectedQuadCorner(e);
     static const int order[4] = {kQuadTopLeft, kQuadTopRight, kQuadBottomLeft, kQuadBottomRight};
     for (int i = 0; i < 4; ++i) {
         const TrimPoint h = e.cornerHandles[order[i]];
@@ -62,39 +50,39 @@ PaintPlan PlanPaint(const ViewGeometry& v, const TrimEditor* e, bool hasDisplay,
     plan.hasImage = true;
     plan.stretchMode = ViewStretchMode(v);
     plan.brushOriginZero = plan.stretchMode == StretchMode::Halftone;
-    const std::int32_t mode = e ? e->trimMode : 0;
-    plan.eraseCrosshair = mode == 0;
+    const TrimMode mode = e ? e->trimMode : TrimMode::Idle;
+    plan.eraseCrosshair = mode == TrimMode::Idle;
     plan.blit = VisibleBlit(v);
-    if (mode == 0) return plan;
+    if (mode == TrimMode::Idle) return plan;
 
     // The paint wipes every XOR shape, so it draws again the ones the trim model takes as shown:
-    // the rubber band (modes 1 and 2) and the dragged outline (mode 4). Otherwise the model's next
+    // the rubber band and the outline of a handle drag. Otherwise the model's next
     // erasing step would draw a stale copy instead.
-    const bool idleMouse = v.mouseMode == 0;
-    const bool leftDrag = v.mouseMode == 1 || v.mouseMode == 5;
-    const bool squares = e->rectifiedPixels != nullptr;
+    const bool idleMouse = v.mouseMode == MouseMode::None;
+    const bool leftDrag = leftHeld(v.mouseMode);
+    const bool squares = static_cast<bool>(e->rectified);
     switch (mode) {
-    case 1:
-    case 2:
+    case TrimMode::Anchored:
+    case TrimMode::Sizing:
         if (e->cornerPoint.x >= 0) {
             plan.xorRect = true;
             plan.xorPath = OutlinePathOf({e->screenRect.left, e->screenRect.top, e->cornerPoint.x, e->cornerPoint.y});
         }
         break;
-    case 3:
+    case TrimMode::Adjusting:
         plan.dottedOutline = idleMouse;
         plan.outline = OutlinePathOf(e->screenRect);
         plan.cornerSquares = squares && (idleMouse || leftDrag);
         break;
-    case 4:
+    case TrimMode::HandleDrag:
         plan.xorRect = true;
         plan.xorPath = OutlinePathOf(e->screenRect);
         plan.cornerSquares = squares && leftDrag;
         break;
-    case 5:
+    case TrimMode::CornerDrag:
         plan.cornerSquares = squares && (idleMouse || leftDrag);
         break;
-    default:
+    case TrimMode::Idle:
         break;
     }
     if (plan.cornerSquares) plan.squares = CornerSquaresOf(*e);

@@ -70,8 +70,7 @@ class OutputJobTest : public ::testing::Test {
 protected:
     Document document;
     ViewGeometry geometry;
-    TrimOptions trimOptions;
-    OutputOptions options;
+    OutputOptions options;  // the trim model's part included, as in the settings record
     FakeTrimView view;
     TrimEditor editor;
     TempDir dir;
@@ -90,15 +89,13 @@ protected:
         geometry.clientH = height + 40;
         FitNew(geometry, width, height, ViewMetrics{});
         view.editor = &editor;
-        view.source = document.sourcePixels;
-        view.sourceBytes = bytes;
         editor.view = &view;
         editor.geometry = &geometry;
-        editor.options = &trimOptions;
+        editor.options = &options;
     }
     void outputSize(std::int32_t w, std::int32_t h) {
-        trimOptions.trimWidth = options.trimWidth = w;
-        trimOptions.trimHeight = options.trimHeight = h;
+        options.trimWidth = w;
+        options.trimHeight = h;
     }
     // Settles the largest centred rectangle, then sets trimRect directly.
     void settle(const TrimRect* rect = nullptr) {
@@ -155,7 +152,7 @@ TEST_F(OutputJobTest, StepsFollowTheRectangleTheOutputSizeAndTheFilters) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         outputSize(c.outW, c.outH);
-        trimOptions.sharpen = options.sharpen = c.sharpen;
+        options.sharpen = c.sharpen;
         options.autoLevelsFilter = c.levels;
         settle(c.rect.left >= 0 ? &c.rect : nullptr);
         if (c.moveCorner) editor.quad[kQuadTopLeft] = {5, 3};
@@ -166,8 +163,8 @@ TEST_F(OutputJobTest, StepsFollowTheRectangleTheOutputSizeAndTheFilters) {
         EXPECT_EQ(steps.crop, c.crop);
         EXPECT_EQ(steps.resize, c.resize);
         EXPECT_EQ(failure.messageId, 0u);
-        EXPECT_EQ(editor.trimMode, 0);  // trim mode ends whether or not an image came
-        EXPECT_TRUE(view.rectified.empty());
+        EXPECT_EQ(editor.trimMode, TrimMode::Idle);  // trim mode ends whether or not an image came
+        EXPECT_FALSE(editor.rectified);
         ASSERT_EQ(image != nullptr, c.built);
         if (!image) continue;
         EXPECT_EQ(image->header.biWidth, c.resultW);
@@ -199,7 +196,7 @@ TEST_F(OutputJobTest, ThePerspectiveStepRendersOnlyTheCropWithTheSameResult) {
     std::vector<std::uint8_t> whole(imageBytes(64, 48, 24) + 4);
     RenderFinal(SolvePerspective(editor.quad, 64, 48), document.sourcePixels, whole.data(), 64, 48);
     std::vector<std::uint8_t> cropped = crop(whole.data(), r);
-    std::uint8_t* expected = Resample(cropped.data(), 32, 24, 16, 12, 0, nullptr);
+    std::uint8_t* expected = Resample(cropped.data(), 32, 24, 16, 12, ResizeFilter::AreaLinear, nullptr);
     ASSERT_NE(expected, nullptr);
 
     OutputFailure failure;
@@ -214,17 +211,17 @@ TEST_F(OutputJobTest, AutomaticNames) {
     struct Case {
         const char16_t* documentName;  // null: a pasted image without a path
         bool prefix, suffix, size;
-        std::int32_t format;
+        OutputFormat format;
         const char16_t* expected;
     };
     const Case cases[] = {
-        {u"photo.jpg", false, false, true, output::kJpeg, u"photo400x300.jpg"},
-        {u"photo.jpg", true, true, false, output::kBmp, u"pre_photo_suf.bmp"},
-        {u"photo.jpg", false, false, false, output::kTiff, u"photo.tif"},
-        {u"my.holiday.png", false, true, true, output::kGif, u"my.holiday_suf400x300.gif"},
-        {u"noextension", false, false, false, output::kPng, u"noextension.png"},
-        {nullptr, false, false, false, output::kJpeg, u"clip.jpg"},
-        {nullptr, true, false, true, output::kBmp, u"pre_clip400x300.bmp"},
+        {u"photo.jpg", false, false, true, OutputFormat::Jpeg, u"photo400x300.jpg"},
+        {u"photo.jpg", true, true, false, OutputFormat::Bmp, u"pre_photo_suf.bmp"},
+        {u"photo.jpg", false, false, false, OutputFormat::Tiff, u"photo.tif"},
+        {u"my.holiday.png", false, true, true, OutputFormat::Gif, u"my.holiday_suf400x300.gif"},
+        {u"noextension", false, false, false, OutputFormat::Png, u"noextension.png"},
+        {nullptr, false, false, false, OutputFormat::Jpeg, u"clip.jpg"},
+        {nullptr, true, false, true, OutputFormat::Bmp, u"pre_clip400x300.bmp"},
     };
     options.namePrefix.assign(u"pre_");
     options.nameSuffix.assign(u"_suf");
@@ -244,7 +241,7 @@ TEST_F(OutputJobTest, AutomaticNames) {
     options.namePrefix.clear();
     options.usePrefix = true;
     options.useSuffix = options.appendSize = false;
-    options.outputFormat = output::kJpeg;
+    options.outputFormat = OutputFormat::Jpeg;
     EXPECT_EQ(BuildAutomaticName(document, options, folder).toUtf8(), join(folder, u"clip.jpg").toUtf8());
 }
 
@@ -287,7 +284,7 @@ TEST_F(OutputJobTest, AFolderThatCannotBeCreatedStopsTheJobWith30005) {
 }
 
 TEST_F(OutputJobTest, SavingTwiceGivesAPlusOneNameAndAnExactPathIsOverwritten) {
-    options.outputFormat = output::kBmp;
+    options.outputFormat = OutputFormat::Bmp;
     options.trimWidth = 64;
     const WideString name = join(dir.path(), u"photo.bmp");
     OutputFailure failure;
@@ -309,7 +306,7 @@ TEST_F(OutputJobTest, AFailedWriterPlacesNothingAndLeavesNoTemporaryFile) {
     TempFolderOverride override(temp.path());
     // Wider than any JPEG can be: the library refuses.
     open(70000, 1);
-    options.outputFormat = output::kJpeg;
+    options.outputFormat = OutputFormat::Jpeg;
     const WideString name = join(dir.path(), u"wide.jpg");
     OutputFailure failure;
     EXPECT_FALSE(SaveImage(document, options, name, false, failure));
@@ -319,19 +316,19 @@ TEST_F(OutputJobTest, AFailedWriterPlacesNothingAndLeavesNoTemporaryFile) {
 
     // A format no writer handles: nothing placed either.
     open(8, 8);
-    options.outputFormat = output::kClipboard;
+    options.outputFormat = OutputFormat::Clipboard;
     EXPECT_FALSE(SaveImage(document, options, name, false, failure));
     EXPECT_FALSE(platform::pathExists(name.c_str()));
     EXPECT_TRUE(filesIn(temp.path()).empty());
 
     // A successful save leaves no temporary file behind.
-    options.outputFormat = output::kBmp;
+    options.outputFormat = OutputFormat::Bmp;
     EXPECT_TRUE(SaveImage(document, options, name, false, failure));
     EXPECT_TRUE(filesIn(temp.path()).empty());
 }
 
 TEST_F(OutputJobTest, TemporaryFileAndPlacementFailures) {
-    options.outputFormat = output::kBmp;
+    options.outputFormat = OutputFormat::Bmp;
     OutputFailure failure;
     {
         TempFolderOverride override(join(dir.path(), u"no-such-folder"));
@@ -355,20 +352,21 @@ TEST_F(OutputJobTest, EveryFormatIsWrittenAndReadsBackAtItsSize) {
     settle();
     OutputFailure failure;
     install(BuildOutputImage(editor, document, options, failure));
-    for (std::int32_t format : {output::kBmp, output::kPng, output::kJpeg, output::kTiff, output::kGif}) {
-        SCOPED_TRACE(format);
+    for (OutputFormat format :
+         {OutputFormat::Bmp, OutputFormat::Png, OutputFormat::Jpeg, OutputFormat::Tiff, OutputFormat::Gif}) {
+        SCOPED_TRACE(NumberOf(format));
         options.outputFormat = format;
         WideString folder;
         ASSERT_TRUE(ResolveOutputFolder(document, options, true, folder, failure));
         WideString placed;
         const bool saved = SaveImage(document, options, BuildAutomaticName(document, options, folder), true, failure,
                                      &placed);
-        if (format == output::kPng && !saved) {
+        if (format == OutputFormat::Png && !saved) {
             EXPECT_EQ(failure.messageId, 50005u);  // the PNG writer is not in this build yet
             continue;
         }
         ASSERT_TRUE(saved) << failure.messageId;
-        if (format == output::kPng) {  // the size from IHDR, whether or not loading knows PNG yet
+        if (format == OutputFormat::Png) {  // the size from IHDR, whether or not loading knows PNG yet
             const std::vector<std::uint8_t> file = readWholeFile(placed);
             ASSERT_GE(file.size(), 24u);
             EXPECT_EQ(std::memcmp(file.data(), "\x89PNG\r\n\x1a\n", 8), 0);
@@ -381,7 +379,7 @@ TEST_F(OutputJobTest, EveryFormatIsWrittenAndReadsBackAtItsSize) {
         ASSERT_TRUE(LoadDocument(back, &placed, DocumentHost{}, &why)) << why;
         EXPECT_EQ(back.header.biWidth, 20);
         EXPECT_EQ(back.header.biHeight, 15);
-        if (format == output::kBmp || format == output::kTiff) {
+        if (format == OutputFormat::Bmp || format == OutputFormat::Tiff) {
             EXPECT_EQ(std::memcmp(back.sourcePixels, document.sourcePixels, imageBytes(20, 15, 24)), 0);
         }
     }

@@ -134,14 +134,13 @@ TEST(Shading, DocumentBuffersShadeFromTheRectifiedCopyWhenThereIsOne) {
     std::uint8_t source[16] = {}, rectified[16] = {}, shaded[16] = {};
     d.sourcePixels = source;
     d.shadedPixels = shaded;
-    ShadeImage s = ShadeImageOf(d);
+    ShadeImage s = ShadeImageOf(d, nullptr);
     EXPECT_EQ(s.base, source);
     EXPECT_EQ(s.shaded, shaded);
     EXPECT_EQ(s.width, 3);
     EXPECT_EQ(s.height, 2);
-    d.rectifiedPixels = rectified;
-    EXPECT_EQ(ShadeImageOf(d).base, rectified);
-    d.sourcePixels = d.shadedPixels = d.rectifiedPixels = nullptr;  // not the document's to free
+    EXPECT_EQ(ShadeImageOf(d, rectified).base, rectified);
+    d.sourcePixels = d.shadedPixels = nullptr;  // not the document's to free
 }
 
 }  // namespace

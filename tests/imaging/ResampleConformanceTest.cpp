@@ -196,7 +196,7 @@ TEST(ResampleConformance, FastFiltersMatchTheDefinedArithmetic) {
                                  : filter == 1 ? bicubic(img, k.tw, k.th)
                                                : nearest(img, k.tw, k.th);
             const std::vector<std::uint8_t> want = toBuffer(expected);
-            Owned got(Resample(src.data(), k.w, k.h, k.tw, k.th, filter, nullptr));
+            Owned got(Resample(src.data(), k.w, k.h, k.tw, k.th, static_cast<ResizeFilter>(filter), nullptr));
             ASSERT_TRUE(got);
             const std::size_t bytes = testimg::stride(k.tw) * k.th;
             int mismatches = 0;
@@ -233,7 +233,7 @@ const Golden kGolden[] = {
 TEST(ResampleConformance, GoldenChecksumsAreTheSameOnEveryTarget) {
     for (const Golden& g : kGolden) {
         const std::vector<std::uint8_t> src = testimg::noise(g.w, g.h, 0x5EED0000u + g.w);
-        Owned out(Resample(src.data(), g.w, g.h, g.tw, g.th, g.filter, nullptr));
+        Owned out(Resample(src.data(), g.w, g.h, g.tw, g.th, static_cast<ResizeFilter>(g.filter), nullptr));
         ASSERT_TRUE(out);
         const std::uint64_t hash = testimg::fnv1a(out.p, testimg::stride(g.tw) * g.th);
         char text[32];

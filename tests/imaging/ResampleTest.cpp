@@ -12,7 +12,7 @@ namespace {
 using testimg::Owned;
 
 Owned resample(const std::vector<std::uint8_t>& src, int w, int h, int tw, int th, int filter) {
-    return Owned(Resample(src.data(), w, h, tw, th, filter, nullptr));
+    return Owned(Resample(src.data(), w, h, tw, th, static_cast<ResizeFilter>(filter), nullptr));
 }
 
 TEST(Resample, RefusesWhatItCannotOrNeedNotDo) {
@@ -35,7 +35,7 @@ TEST(Resample, RefusesWhatItCannotOrNeedNotDo) {
         {"negative filter", src.data(), 8, 8, 4, 4, -1},
     };
     for (const Case& c : cases) {
-        Owned out(Resample(c.pixels, c.w, c.h, c.tw, c.th, c.filter, nullptr));
+        Owned out(Resample(c.pixels, c.w, c.h, c.tw, c.th, static_cast<ResizeFilter>(c.filter), nullptr));
         EXPECT_FALSE(out) << c.what;
     }
 }
@@ -233,13 +233,13 @@ TEST(Resample, AWindowResizedWhereItLiesEqualsItsCopyResized) {
     for (const Resize& s : sizes)
         for (int filter = 0; filter <= 3; ++filter) {
             Owned want = resample(copy, w, h, s.tw, s.th, filter);
-            Owned got(ResampleRows(origin, imageStride, w, h, s.tw, s.th, filter, nullptr));
+            Owned got(ResampleRows(origin, imageStride, w, h, s.tw, s.th, static_cast<ResizeFilter>(filter), nullptr));
             ASSERT_TRUE(want && got) << filter;
             const std::size_t bytes = testimg::stride(s.tw) * s.th;
             EXPECT_EQ(testimg::fnv1a(got.p, bytes), testimg::fnv1a(want.p, bytes))
                 << s.tw << "x" << s.th << " filter " << filter;
         }
-    EXPECT_EQ(ResampleRows(origin, 3 * w - 1, w, h, 12, 9, 0, nullptr), nullptr) << "rows overlapping";
+    EXPECT_EQ(ResampleRows(origin, 3 * w - 1, w, h, 12, 9, ResizeFilter::AreaLinear, nullptr), nullptr) << "rows overlapping";
 }
 
 TEST(Resample, ExpandIndexedLooksUpEveryIndexAcrossPaddedRows) {

@@ -54,19 +54,22 @@ TEST(SaveDialog, FilterIndexAndExtensionFollowTheOutputFormat) {
     EXPECT_EQ(items(saveDialogFilter(fakeText)), expected);
 
     struct Case {
-        std::int32_t format;
+        OutputFormat format;
         std::uint32_t index;
         std::u16string extension;
     };
-    // The clipboard (5) and codes out of range are saved as BMP.
-    for (const Case& c : {Case{0, 1, u"bmp"}, Case{1, 2, u"png"}, Case{2, 3, u"jpg"}, Case{3, 4, u"tif"},
-                          Case{4, 5, u"gif"}, Case{5, 1, u"bmp"}, Case{-1, 1, u"bmp"}, Case{99, 1, u"bmp"}}) {
-        EXPECT_EQ(saveFilterIndex(c.format), c.index) << c.format;
-        EXPECT_EQ(std::u16string(saveDefaultExtension(c.format)), c.extension) << c.format;
+    // The clipboard is saved as BMP.
+    using F = OutputFormat;
+    for (const Case& c : {Case{F::Bmp, 1, u"bmp"}, Case{F::Png, 2, u"png"}, Case{F::Jpeg, 3, u"jpg"},
+                          Case{F::Tiff, 4, u"tif"}, Case{F::Gif, 5, u"gif"}, Case{F::Clipboard, 1, u"bmp"}}) {
+        EXPECT_EQ(saveFilterIndex(c.format), c.index) << NumberOf(c.format);
+        EXPECT_EQ(std::u16string(saveDefaultExtension(c.format)), c.extension) << NumberOf(c.format);
     }
-    EXPECT_EQ(formatOfSaveFilter(0), -1);
-    EXPECT_EQ(formatOfSaveFilter(3), 2);
-    EXPECT_EQ(formatOfSaveFilter(6), -1);
+    OutputFormat chosen = F::Clipboard;
+    EXPECT_FALSE(formatOfSaveFilter(0, chosen));
+    EXPECT_TRUE(formatOfSaveFilter(3, chosen));
+    EXPECT_EQ(chosen, F::Jpeg);
+    EXPECT_FALSE(formatOfSaveFilter(6, chosen));
 }
 
 TEST(SaveDialog, BaseNameAndListFolder) {

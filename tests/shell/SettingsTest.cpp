@@ -70,7 +70,7 @@ TEST(Settings, ThreeEntriesGiveEntry2AndDefaultsForTheRest) {
     EXPECT_EQ(s.presetHeight[0], 450);
     EXPECT_EQ(s.presetWidth[2], 200);
     EXPECT_EQ(s.presetWidth[3], 0);
-    EXPECT_EQ(s.outputFormat, 2);
+    EXPECT_EQ(s.outputFormat, OutputFormat::Jpeg);
     EXPECT_EQ(s.jpegQuality, 75);
     EXPECT_EQ(s.jpegSizeLimitKiB, 100);
     EXPECT_EQ(s.createOutputFolder, 1);
@@ -139,12 +139,12 @@ TEST(Settings, LoadRulesClampStoredValues) {
         switch (index) {
         case entry::kFontHeight: return s.fontHeight;
         case entry::kFontWeight: return s.fontWeight;
-        case entry::kOutputFormat: return s.outputFormat;
+        case entry::kOutputFormat: return NumberOf(s.outputFormat);
         case entry::kJpegQuality: return s.jpegQuality;
         case entry::kTrimWidth: return s.trimWidth;
         case entry::kTrimHeight: return s.trimHeight;
         case entry::kJpegSubsampling: return s.jpegSubsampling;
-        case entry::kResizeMethod: return s.resizeMethod;
+        case entry::kResizeMethod: return static_cast<std::int32_t>(s.resizeMethod);
         case entry::kSharpen: return s.sharpen;
         case entry::kCreateOutputFolder: return s.createOutputFolder;
         case entry::kJpegSizeLimitKiB: return s.jpegSizeLimitKiB;

@@ -34,7 +34,7 @@ TEST(WindowTitle, NoImageFileImagePastedImageAndTrimming) {
     trim.selWidth = 400;
     trim.selHeight = 300;
     EXPECT_EQ(title({true, &path, 640, 480, &trim}), u"cat.jpg ... W:640 H:480");  // idle
-    trim.trimMode = 3;
+    trim.trimMode = TrimMode::Adjusting;
     EXPECT_EQ(title({true, &path, 640, 480, &trim}), u"Trimming  W:400 H:300");
 }
 
@@ -128,7 +128,7 @@ TEST(ToolbarFields, ZoomChangeMovesTheTrimFrame) {
     TrimEditor trim;
     trim.geometry = &v;
     trim.options = &options;
-    trim.trimMode = 3;
+    trim.trimMode = TrimMode::Adjusting;
     trim.sourceWidth = trim.sourceHeight = 100;
     trim.trimRect = {10, 10, 49, 39};
     UpdateScreenGeometry(trim);

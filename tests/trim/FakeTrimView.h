@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codecs/ImageData.h"
+#include "support/Printers.h"
 #include "trim/TrimEditor.h"
 
 class FakeTrimView : public TrimView {
@@ -29,16 +30,13 @@ public:
     std::int32_t reshades = 0;
     std::vector<std::int32_t> cursors;  // every setCursor
     std::int32_t titleRefreshes = 0;
-    std::vector<bool> previews;  // every postPreview's notifyWhenDone
+    std::int32_t wakes = 0;  // every wakePreview
     std::int32_t inputMethodCloses = 0;
     DisplaySource display = DisplaySource::Shaded;
     bool trimModeOn = false;
     bool previewPriorityNormal = false;
     std::int32_t waits = 0;
-    bool failRectifiedCopy = false;
-    std::vector<std::uint8_t> rectified;  // empty when there is no copy
-    const std::uint8_t* source = nullptr;  // what makeRectifiedCopy copies
-    std::size_t sourceBytes = 0;
+    std::int32_t rectifiedChanges = 0;
 
     void writeBox(std::int32_t id, std::int32_t value) override {
         boxes[id] = value;
@@ -47,7 +45,7 @@ public:
     void setSpinRange(std::int32_t id, std::int32_t low, std::int32_t high) override { spinRanges[id] = {low, high}; }
     void setSpinPos(std::int32_t id, std::int32_t pos) override {
         spinPositions[id] = pos;
-        writeBox(id - (kSpinLeft - kBoxLeft), pos);  // UDS_SETBUDDYINT
+        writeBox(control::buddyOfSpin(id), pos);  // UDS_SETBUDDYINT
     }
     void enableGroup(ControlGroup group, bool enable) override { groups[group] = enable; }
     void xorOutline(const TrimRect& screen) override {
@@ -62,7 +60,7 @@ public:
         ++repaints;
         if (reshade) ++reshades;
         outlines.clear();
-        if (editor->trimMode == 4) outlines.push_back(editor->screenRect);
+        if (editor->trimMode == TrimMode::HandleDrag) outlines.push_back(editor->screenRect);
     }
     void setCursor(std::int32_t cursorId) override { cursors.push_back(cursorId); }
     void refreshTitle() override { ++titleRefreshes; }
@@ -70,19 +68,31 @@ public:
     void showDisplay(DisplaySource source) override { display = source; }
     void trimModeStarted() override { trimModeOn = true; }
     void trimModeEnded() override { trimModeOn = false; }
-    void postPreview(bool notifyWhenDone) override { previews.push_back(notifyWhenDone); }
+    void wakePreview() override { ++wakes; }
     void setPreviewPriority(bool normal) override { previewPriorityNormal = normal; }
-    void waitForPreview() override { ++waits; }
-    std::uint8_t* makeRectifiedCopy() override {
-        rectified.clear();
-        if (failRectifiedCopy || !source) return nullptr;
-        rectified.assign(source, source + sourceBytes);
-        return rectified.data();
+    // No worker runs here: waiting drops what was submitted, as the real flush does.
+    void waitForPreview() override {
+        ++waits;
+        PreviewRequest dropped;
+        while (editor->preview.take(dropped)) {
+        }
+        editor->preview.drop();
     }
-    void releaseRectifiedCopy() override { rectified.clear(); }
+    void rectifiedCopyChanged() override { ++rectifiedChanges; }
+
+    // The worker's part: renders the latest request, if any, and tells the model.
+    bool renderPreview() {
+        PreviewRequest request;
+        if (!editor->preview.take(request)) return false;
+        RenderPreviewRequest(request);
+        editor->preview.finished(request.sequence);
+        PreviewRendered(*editor);
+        return true;
+    }
 
     // The four trim boxes as the user sees them.
     TrimRect shownRect() const {
+        using namespace control;
         return {boxes.at(kBoxLeft), boxes.at(kBoxTop), boxes.at(kBoxRight), boxes.at(kBoxBottom)};
     }
 };

@@ -24,7 +24,7 @@ protected:
     // A fresh image in a fresh view; at the default client size a 1000 x 800 image shows at zoom 1
     // with its top-left pixel at view point (100, 100).
     void open(std::int32_t width, std::int32_t height, std::int32_t clientW = 1200, std::int32_t clientH = 1000) {
-        if (editor.trimMode != 0) Cancel(editor);  // loads are refused during trim mode
+        if (active(editor.trimMode)) Cancel(editor);  // loads are refused during trim mode
         const std::size_t bytes = std::size_t{rowStride(width, 24)} * height;
         pixels.assign(bytes + 4, 0);
         std::uint32_t seed = 5;
@@ -35,13 +35,19 @@ protected:
         geometry.clientH = clientH;
         FitNew(geometry, width, height, metrics);
         view.editor = &editor;
-        view.source = pixels.data();
-        view.sourceBytes = bytes;
         editor.view = &view;
         editor.geometry = &geometry;
         editor.options = &options;
     }
     void SetUp() override { open(1000, 800); }
+
+    // The rectified copy's pixels, or nothing when there is none.
+    std::vector<std::uint8_t> rectified() const {
+        if (!editor.rectified) return {};
+        const std::uint8_t* p = editor.rectified.data();
+        return std::vector<std::uint8_t>(p, p + (pixels.size() - 4));
+    }
+    std::vector<std::uint8_t> source() const { return std::vector<std::uint8_t>(pixels.begin(), pixels.end() - 4); }
 
     // The view point on the left/top edge of image pixel (x, y).
     TrimPoint at(std::int32_t x, std::int32_t y) const { return {ScreenX(geometry, x, 0), ScreenY(geometry, y, 0)}; }
@@ -52,7 +58,7 @@ protected:
         StartTrimAt(editor, image, a.x, a.y);
         DragTrim(editor, b.x, b.y);
         ReleaseTrim(editor);
-        ASSERT_EQ(editor.trimMode, 3);
+        ASSERT_EQ(editor.trimMode, TrimMode::Adjusting);
     }
 
     // The user types into a box that has the focus.
@@ -110,10 +116,10 @@ TEST_F(TrimEditorTest, RubberBandGrowsTowardsTheMouseAtTheOutputRatio) {
         EXPECT_EQ(editor.selHeight, 300);
         expectConsistent();
         const TrimRect& r = editor.trimRect;
-        EXPECT_EQ(view.spinRanges[kSpinLeft], (FakeTrimView::Range{0, r.right}));
-        EXPECT_EQ(view.spinRanges[kSpinRight], (FakeTrimView::Range{r.left, 999}));
-        EXPECT_EQ(view.spinRanges[kSpinBottom], (FakeTrimView::Range{r.top, 799}));
-        EXPECT_EQ(view.spinPositions[kSpinBottom], r.bottom);
+        EXPECT_EQ(view.spinRanges[control::kSpinLeft], (FakeTrimView::Range{0, r.right}));
+        EXPECT_EQ(view.spinRanges[control::kSpinRight], (FakeTrimView::Range{r.left, 999}));
+        EXPECT_EQ(view.spinRanges[control::kSpinBottom], (FakeTrimView::Range{r.top, 799}));
+        EXPECT_EQ(view.spinPositions[control::kSpinBottom], r.bottom);
         EXPECT_EQ(editor.cornerPoint, (TrimPoint{(r.left + r.right) >> 1, (r.top + r.bottom) >> 1}));
         EXPECT_TRUE(view.groups[ControlGroup::TrimBoxes]);
         EXPECT_TRUE(view.groups[ControlGroup::ExecuteButton]);
@@ -123,7 +129,7 @@ TEST_F(TrimEditorTest, RubberBandGrowsTowardsTheMouseAtTheOutputRatio) {
         EXPECT_FALSE(editor.suspendAccelerators);
         EXPECT_TRUE(editor.keysArmed);
         EXPECT_TRUE(IsIdentityQuad(editor.quad, 1000, 800));
-        EXPECT_EQ(view.rectified, std::vector<std::uint8_t>(pixels.begin(), pixels.end() - 4));
+        EXPECT_EQ(rectified(), source());
         Cancel(editor);
     }
 }
@@ -131,19 +137,19 @@ TEST_F(TrimEditorTest, RubberBandGrowsTowardsTheMouseAtTheOutputRatio) {
 TEST_F(TrimEditorTest, ClickMoveClickWorksLikeDragAndRelease) {
     const TrimPoint anchor = at(500, 400), distant = at(899, 699);
     StartTrimAt(editor, image, anchor.x, anchor.y);
-    EXPECT_EQ(editor.trimMode, 1);
+    EXPECT_EQ(editor.trimMode, TrimMode::Anchored);
     EXPECT_TRUE(editor.suspendAccelerators);
     EXPECT_FALSE(view.groups[ControlGroup::Panels]);
     EXPECT_FALSE(view.groups[ControlGroup::FileButtons]);
     EXPECT_TRUE(view.groups[ControlGroup::CancelButton]);
     DragTrim(editor, anchor.x + 10, anchor.y + 6);  // Manhattan distance 16: still a click
-    EXPECT_EQ(editor.trimMode, 1);
+    EXPECT_EQ(editor.trimMode, TrimMode::Anchored);
     ReleaseTrim(editor);
-    EXPECT_EQ(editor.trimMode, 1);
+    EXPECT_EQ(editor.trimMode, TrimMode::Anchored);
     HoverTrim(editor, distant.x, distant.y);
     EXPECT_EQ(view.outlines.size(), 1u);
     EXPECT_FALSE(PressTrim(editor, distant.x, distant.y));
-    EXPECT_EQ(editor.trimMode, 3);
+    EXPECT_EQ(editor.trimMode, TrimMode::Adjusting);
     EXPECT_EQ(editor.trimRect, (TrimRect{500, 400, 899, 699}));
     Cancel(editor);
 
@@ -178,29 +184,31 @@ TEST_F(TrimEditorTest, HoverClassifiesTheHandleBands) {
     const TrimRect s = editor.screenRect;
     const std::int32_t midX = (s.left + s.right) / 2, midY = (s.top + s.bottom) / 2;
     struct Case {
-        std::int32_t x, y, kind, cursor;
+        std::int32_t x, y;
+        HandleKind kind;
+        std::int32_t cursor;
     };
     const Case cases[] = {
-        {s.left - 6, s.top - 6, kHandleTopLeft, kCursorDiagonalMain},
-        {s.left - 7, s.top, kHandleNone, kCursorArrow},  // the grown rectangle is open
-        {s.left + 6, midY, kHandleLeft, kCursorLeftRight},
-        {s.left + 7, midY, kHandleMove, kCursorMove},
-        {s.right - 6, midY, kHandleRight, kCursorLeftRight},
-        {s.right - 7, midY, kHandleMove, kCursorMove},
-        {midX, s.top + 6, kHandleTop, kCursorUpDown},
-        {midX, s.bottom - 6, kHandleBottom, kCursorUpDown},
-        {s.right, s.top, kHandleTopRight, kCursorDiagonalAnti},
-        {s.right + 6, s.bottom + 6, kHandleBottomRight, kCursorDiagonalMain},
-        {s.left, s.bottom, kHandleBottomLeft, kCursorDiagonalAnti},
-        {s.right + 7, midY, kHandleNone, kCursorArrow},
+        {s.left - 6, s.top - 6, HandleKind::TopLeft, cursor::kDiagonalMain},
+        {s.left - 7, s.top, HandleKind::None, cursor::kArrow},  // the grown rectangle is open
+        {s.left + 6, midY, HandleKind::Left, cursor::kLeftRight},
+        {s.left + 7, midY, HandleKind::Move, cursor::kMove},
+        {s.right - 6, midY, HandleKind::Right, cursor::kLeftRight},
+        {s.right - 7, midY, HandleKind::Move, cursor::kMove},
+        {midX, s.top + 6, HandleKind::Top, cursor::kUpDown},
+        {midX, s.bottom - 6, HandleKind::Bottom, cursor::kUpDown},
+        {s.right, s.top, HandleKind::TopRight, cursor::kDiagonalAnti},
+        {s.right + 6, s.bottom + 6, HandleKind::BottomRight, cursor::kDiagonalMain},
+        {s.left, s.bottom, HandleKind::BottomLeft, cursor::kDiagonalAnti},
+        {s.right + 7, midY, HandleKind::None, cursor::kArrow},
         // The perspective handles sit on the image's corners and are tested first.
         {editor.cornerHandles[kQuadTopLeft].x + 6, editor.cornerHandles[kQuadTopLeft].y - 6,
-         kHandleCornerTopLeft, kCursorMove},
+         HandleKind::CornerTopLeft, cursor::kMove},
         {editor.cornerHandles[kQuadBottomLeft].x, editor.cornerHandles[kQuadBottomLeft].y + 6,
-         kHandleCornerBottomLeft, kCursorMove},
+         HandleKind::CornerBottomLeft, cursor::kMove},
         {editor.cornerHandles[kQuadBottomRight].x - 6, editor.cornerHandles[kQuadBottomRight].y,
-         kHandleCornerBottomRight, kCursorMove},
-        {editor.cornerHandles[kQuadTopLeft].x + 7, editor.cornerHandles[kQuadTopLeft].y, kHandleNone, kCursorArrow},
+         HandleKind::CornerBottomRight, cursor::kMove},
+        {editor.cornerHandles[kQuadTopLeft].x + 7, editor.cornerHandles[kQuadTopLeft].y, HandleKind::None, cursor::kArrow},
     };
     for (const Case& c : cases) {
         HoverTrim(editor, c.x, c.y);
@@ -230,22 +238,22 @@ TEST_F(TrimEditorTest, NarrowRectanglesNeverOfferTheMove) {
         ReleaseTrim(editor);
         HoverTrim(editor, anchor.x + c.dx, anchor.y + c.dy);
         PressTrim(editor, anchor.x + c.dx, anchor.y + c.dy);
-        ASSERT_EQ(editor.trimMode, 3);
+        ASSERT_EQ(editor.trimMode, TrimMode::Adjusting);
         const TrimRect s = editor.screenRect;
         ASSERT_LT(s.right - s.left + 1, 14);
         for (std::int32_t y = s.top; y <= s.bottom; ++y)
             for (std::int32_t x = s.left; x <= s.right; ++x) {
                 HoverTrim(editor, x, y);
-                EXPECT_NE(editor.handleKind, kHandleMove) << x << ", " << y;
-                const std::int32_t k = editor.handleKind;
+                EXPECT_NE(editor.handleKind, HandleKind::Move) << x << ", " << y;
+                const HandleKind k = editor.handleKind;
                 // The left and top bands win over the right and bottom ones.
-                const bool leftKind = k == kHandleLeft || k == kHandleTopLeft || k == kHandleBottomLeft;
-                const bool topKind = k == kHandleTop || k == kHandleTopLeft || k == kHandleTopRight;
+                const bool leftKind = k == HandleKind::Left || k == HandleKind::TopLeft || k == HandleKind::BottomLeft;
+                const bool topKind = k == HandleKind::Top || k == HandleKind::TopLeft || k == HandleKind::TopRight;
                 EXPECT_TRUE(x >= s.left + 7 || leftKind) << x << ", " << y;
                 EXPECT_TRUE(y >= s.top + 7 || topKind) << x << ", " << y;
             }
         HoverTrim(editor, s.left, s.top);
-        EXPECT_EQ(editor.handleKind, kHandleTopLeft);
+        EXPECT_EQ(editor.handleKind, HandleKind::TopLeft);
         Cancel(editor);
     }
 }
@@ -273,7 +281,7 @@ TEST_F(TrimEditorTest, EdgeDragsKeepTheRatioAroundTheCentre) {
             c.edge % 2 == 0 ? TrimPoint{at(c.target, 0).x, midY} : TrimPoint{midX, at(0, c.target).y};
         HoverTrim(editor, press[c.edge].x, press[c.edge].y);
         ASSERT_TRUE(PressTrim(editor, press[c.edge].x, press[c.edge].y));
-        EXPECT_EQ(editor.trimMode, 4);
+        EXPECT_EQ(editor.trimMode, TrimMode::HandleDrag);
         EXPECT_FALSE(editor.keysArmed);
         DragTrim(editor, target.x, target.y);
         EXPECT_EQ(editor.trimRect, c.expected);
@@ -281,10 +289,10 @@ TEST_F(TrimEditorTest, EdgeDragsKeepTheRatioAroundTheCentre) {
         EXPECT_EQ(view.outlines, std::vector<TrimRect>{editor.screenRect});
         EXPECT_EQ(editor.selWidth, c.expected.right - c.expected.left + 1);
         ReleaseTrim(editor);
-        EXPECT_EQ(editor.trimMode, 3);
+        EXPECT_EQ(editor.trimMode, TrimMode::Adjusting);
         EXPECT_TRUE(view.outlines.empty());
         EXPECT_TRUE(editor.keysArmed);
-        EXPECT_EQ(view.spinRanges[kSpinTop], (FakeTrimView::Range{0, c.expected.bottom}));
+        EXPECT_EQ(view.spinRanges[control::kSpinTop], (FakeTrimView::Range{0, c.expected.bottom}));
         expectConsistent();
         Cancel(editor);
     }
@@ -322,7 +330,7 @@ TEST_F(TrimEditorTest, MoveStopsAtTheBorderWithoutResizing) {
     ASSERT_EQ(editor.trimRect, (TrimRect{100, 100, 199, 174}));
     const TrimPoint press = at(150, 137);
     HoverTrim(editor, press.x, press.y);
-    ASSERT_EQ(editor.handleKind, kHandleMove);
+    ASSERT_EQ(editor.handleKind, HandleKind::Move);
     ASSERT_TRUE(PressTrim(editor, press.x, press.y));
     const std::int32_t titles = view.titleRefreshes;
     struct Step {
@@ -357,15 +365,15 @@ TEST_F(TrimEditorTest, TypedValuesAreClampedOrPutBack) {
         TrimRect expected;
     };
     const Case cases[] = {
-        {400, 300, {300, 250}, {699, 549}, kBoxLeft, 2000, {699, 398, 699, 398}},  // clamped to right
-        {400, 300, {300, 250}, {699, 549}, kBoxLeft, -50, {0, 136, 699, 660}},
-        {400, 300, {100, 10}, {499, 309}, kBoxRight, 699, {100, 0, 699, 449}},      // pushed down from the top
-        {400, 300, {100, 490}, {499, 789}, kBoxRight, 699, {100, 350, 699, 799}},   // pushed up from the bottom
-        {400, 300, {300, 250}, {699, 549}, kBoxBottom, 624, {249, 250, 748, 624}},
-        {400, 300, {300, 250}, {699, 549}, kBoxTop, 600, {498, 549, 498, 549}},    // clamped to bottom
-        {300, 400, {200, 0}, {799, 799}, kBoxLeft, 250, {250, 32, 799, 764}},
-        {300, 400, {200, 0}, {799, 799}, kBoxLeft, 100, {200, 0, 799, 799}},       // 933 rows needed
-        {300, 400, {200, 0}, {799, 799}, kBoxRight, 850, {200, 0, 799, 799}},      // 868 rows needed
+        {400, 300, {300, 250}, {699, 549}, control::kBoxLeft, 2000, {699, 398, 699, 398}},  // clamped to right
+        {400, 300, {300, 250}, {699, 549}, control::kBoxLeft, -50, {0, 136, 699, 660}},
+        {400, 300, {100, 10}, {499, 309}, control::kBoxRight, 699, {100, 0, 699, 449}},      // pushed down from the top
+        {400, 300, {100, 490}, {499, 789}, control::kBoxRight, 699, {100, 350, 699, 799}},   // pushed up from the bottom
+        {400, 300, {300, 250}, {699, 549}, control::kBoxBottom, 624, {249, 250, 748, 624}},
+        {400, 300, {300, 250}, {699, 549}, control::kBoxTop, 600, {498, 549, 498, 549}},    // clamped to bottom
+        {300, 400, {200, 0}, {799, 799}, control::kBoxLeft, 250, {250, 32, 799, 764}},
+        {300, 400, {200, 0}, {799, 799}, control::kBoxLeft, 100, {200, 0, 799, 799}},       // 933 rows needed
+        {300, 400, {200, 0}, {799, 799}, control::kBoxRight, 850, {200, 0, 799, 799}},      // 868 rows needed
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.box << " = " << c.typed);
@@ -377,7 +385,7 @@ TEST_F(TrimEditorTest, TypedValuesAreClampedOrPutBack) {
         type(c.box, c.typed);
         EXPECT_EQ(editor.trimRect, c.expected);
         if (editor.trimRect == TrimRect{c.from.x, c.from.y, c.to.x, c.to.y}) {
-            EXPECT_EQ(view.boxes[c.box], c.box == kBoxLeft ? c.from.x : c.to.x);  // the old value is back
+            EXPECT_EQ(view.boxes[c.box], c.box == control::kBoxLeft ? c.from.x : c.to.x);  // the old value is back
         }
         BoxChanged(editor, c.box, kEditKillFocus, 0);
         EXPECT_FALSE(editor.suspendAccelerators);
@@ -389,15 +397,15 @@ TEST_F(TrimEditorTest, TypedValuesAreClampedOrPutBack) {
 
 TEST_F(TrimEditorTest, KillFocusRefreshesTheOppositeSpin) {
     dragSettle({300, 250}, {699, 549});
-    typeAndLeave(kBoxLeft, 200);
-    EXPECT_EQ(view.spinRanges[kSpinRight], (FakeTrimView::Range{200, 999}));
-    typeAndLeave(kBoxBottom, 650);
-    EXPECT_EQ(view.spinRanges[kSpinTop], (FakeTrimView::Range{0, 650}));
+    typeAndLeave(control::kBoxLeft, 200);
+    EXPECT_EQ(view.spinRanges[control::kSpinRight], (FakeTrimView::Range{200, 999}));
+    typeAndLeave(control::kBoxBottom, 650);
+    EXPECT_EQ(view.spinRanges[control::kSpinTop], (FakeTrimView::Range{0, 650}));
     expectConsistent();
     // Number boxes mean nothing while idle.
     Cancel(editor);
     const TrimRect before = editor.trimRect;
-    type(kBoxLeft, 5);
+    type(control::kBoxLeft, 5);
     EXPECT_EQ(editor.trimRect, before);
 }
 
@@ -407,31 +415,31 @@ TEST_F(TrimEditorTest, OutputSizeBoxesClampTheirValues) {
     };
     const Case cases[] = {{0, 1}, {-5, 1}, {12000, 9999}, {9999, 9999}, {640, 640}};
     for (const Case& c : cases) {
-        type(kBoxOutputWidth, c.typed);
+        type(control::kWidthBox, c.typed);
         EXPECT_EQ(options.trimWidth, c.stored) << c.typed;
-        type(kBoxOutputHeight, c.typed);
+        type(control::kHeightBox, c.typed);
         EXPECT_EQ(options.trimHeight, c.stored) << c.typed;
     }
-    type(kBoxOutputWidth, 0);
-    BoxChanged(editor, kBoxOutputWidth, kEditKillFocus, 0);
-    EXPECT_EQ(view.boxes[kBoxOutputWidth], 1);  // the stored value is shown again
-    EXPECT_FALSE(view.boxes.count(kBoxLeft));   // idle: the rectangle is not touched
+    type(control::kWidthBox, 0);
+    BoxChanged(editor, control::kWidthBox, kEditKillFocus, 0);
+    EXPECT_EQ(view.boxes[control::kWidthBox], 1);  // the stored value is shown again
+    EXPECT_FALSE(view.boxes.count(control::kBoxLeft));   // idle: the rectangle is not touched
 }
 
 TEST_F(TrimEditorTest, OutputSizeChangeRefitsTheRectangleAroundItsCentre) {
     dragSettle({300, 250}, {699, 549});
-    type(kBoxOutputWidth, 300);  // 300 x 300
+    type(control::kWidthBox, 300);  // 300 x 300
     EXPECT_EQ(editor.trimRect, (TrimRect{325, 225, 674, 574}));
     EXPECT_EQ(editor.selWidth, 350);
-    EXPECT_EQ(view.spinRanges[kSpinLeft], (FakeTrimView::Range{0, 674}));
+    EXPECT_EQ(view.spinRanges[control::kSpinLeft], (FakeTrimView::Range{0, 674}));
     expectConsistent();
 
     // Extreme ratios still leave a rectangle of at least one pixel inside the image.
-    type(kBoxOutputWidth, 9999);
-    type(kBoxOutputHeight, 1);
+    type(control::kWidthBox, 9999);
+    type(control::kHeightBox, 1);
     expectConsistent();
-    type(kBoxOutputWidth, 1);
-    type(kBoxOutputHeight, 9999);
+    type(control::kWidthBox, 1);
+    type(control::kHeightBox, 9999);
     expectConsistent();
     // A ratio split that does not fit is cut to the image and takes the ratio from there.
     Cancel(editor);
@@ -453,7 +461,7 @@ TEST_F(TrimEditorTest, PresetsSetBothBoxesThenRefitOnce) {
     EXPECT_TRUE(ApplyPreset(editor, 2));
     EXPECT_EQ(options.trimWidth, 200);
     EXPECT_EQ(options.trimHeight, 200);
-    EXPECT_EQ(view.boxes[kBoxOutputWidth], 200);
+    EXPECT_EQ(view.boxes[control::kWidthBox], 200);
     EXPECT_FALSE(ApplyPreset(editor, 3));  // empty
     options.presetWidth[4] = 0;
     options.presetHeight[4] = 300;
@@ -477,7 +485,7 @@ TEST_F(TrimEditorTest, PresetsSetBothBoxesThenRefitOnce) {
 
 TEST_F(TrimEditorTest, FitLargestCentresTheLargestRectangle) {
     ASSERT_TRUE(FitLargest(editor, image));
-    EXPECT_EQ(editor.trimMode, 3);
+    EXPECT_EQ(editor.trimMode, TrimMode::Adjusting);
     EXPECT_EQ(editor.trimRect, (TrimRect{0, 25, 999, 774}));
     expectConsistent();
     editor.quad[kQuadTopLeft] = {5, 5};
@@ -501,15 +509,15 @@ TEST_F(TrimEditorTest, PerspectiveCornerDragsFollowTheZoom) {
     const TrimPoint tl = editor.cornerHandles[kQuadTopLeft];
     ASSERT_EQ(tl, (TrimPoint{geometry.viewX, geometry.viewY}));
     HoverTrim(editor, tl.x, tl.y);
-    ASSERT_EQ(editor.handleKind, kHandleCornerTopLeft);  // before the rectangle's own corner
+    ASSERT_EQ(editor.handleKind, HandleKind::CornerTopLeft);  // before the rectangle's own corner
     ASSERT_TRUE(PressTrim(editor, tl.x, tl.y));
-    EXPECT_EQ(editor.trimMode, 5);
+    EXPECT_EQ(editor.trimMode, TrimMode::CornerDrag);
     EXPECT_EQ(view.display, DisplaySource::Rectified);
     EXPECT_EQ(editor.selectedCorner, 0);
     struct Step {
         std::int32_t x, y;
         TrimPoint corner;
-        std::size_t previews;
+        std::int32_t previews;  // requests submitted so far
     };
     const Step steps[] = {
         {tl.x + 1, tl.y, {0, 0}, 0},
@@ -521,13 +529,18 @@ TEST_F(TrimEditorTest, PerspectiveCornerDragsFollowTheZoom) {
     for (const Step& s : steps) {
         DragTrim(editor, s.x, s.y);
         EXPECT_EQ(editor.quad[kQuadTopLeft], s.corner) << s.x << ", " << s.y;
-        EXPECT_EQ(view.previews.size(), s.previews);
+        EXPECT_EQ(view.wakes, s.previews);
+        EXPECT_FALSE(editor.previewFinishWanted);
     }
     ReleaseTrim(editor);
-    EXPECT_EQ(editor.trimMode, 3);
+    EXPECT_EQ(editor.trimMode, TrimMode::Adjusting);
     EXPECT_TRUE(editor.keysArmed);
-    ASSERT_EQ(view.previews.size(), 3u);
-    EXPECT_TRUE(view.previews.back());  // the release asks to be told when the render is done
+    ASSERT_EQ(view.wakes, 3);
+    EXPECT_TRUE(editor.previewFinishWanted);  // the render the release asks for ends the preview
+    ASSERT_TRUE(view.renderPreview());
+    EXPECT_FALSE(view.renderPreview());  // one render served the burst
+    EXPECT_EQ(view.display, DisplaySource::Shaded);
+    EXPECT_FALSE(editor.previewFinishWanted);
 
     // Zoom 0.5: each view pixel is two image pixels. The bottom-right corner is selected as 2.
     open(400, 400, 200, 200);
@@ -535,7 +548,7 @@ TEST_F(TrimEditorTest, PerspectiveCornerDragsFollowTheZoom) {
     ASSERT_TRUE(FitLargest(editor, image));
     const TrimPoint br = editor.cornerHandles[kQuadBottomRight];
     HoverTrim(editor, br.x, br.y);
-    ASSERT_EQ(editor.handleKind, kHandleCornerBottomRight);
+    ASSERT_EQ(editor.handleKind, HandleKind::CornerBottomRight);
     PressTrim(editor, br.x, br.y);
     EXPECT_EQ(editor.selectedCorner, 2);
     DragTrim(editor, br.x - 1, br.y - 3);
@@ -544,93 +557,102 @@ TEST_F(TrimEditorTest, PerspectiveCornerDragsFollowTheZoom) {
 
 TEST_F(TrimEditorTest, NudgesAreUncheckedAndResetRestoresTheSource) {
     open(100, 100);
-    EXPECT_FALSE(PerspectiveCommand(editor, kCommandCornerRight));  // idle
+    EXPECT_FALSE(PerspectiveCommand(editor, command::kCornerRight));  // idle
     ASSERT_TRUE(FitLargest(editor, image));
     const std::int32_t repaints = view.repaints;
-    EXPECT_TRUE(PerspectiveCommand(editor, kCommandPerspectiveReset));  // identity: nothing to do
+    EXPECT_TRUE(PerspectiveCommand(editor, command::kPerspectiveReset));  // identity: nothing to do
     EXPECT_EQ(view.repaints, repaints);
-    for (int i = 0; i < 150; ++i) ASSERT_TRUE(PerspectiveCommand(editor, kCommandCornerRight));
-    PerspectiveCommand(editor, kCommandCornerDown);
+    for (int i = 0; i < 150; ++i) ASSERT_TRUE(PerspectiveCommand(editor, command::kCornerRight));
+    PerspectiveCommand(editor, command::kCornerDown);
     EXPECT_EQ(editor.quad[kQuadTopLeft], (TrimPoint{150, 1}));  // beyond the top-right corner
-    EXPECT_EQ(view.previews, std::vector<bool>(151, true));
-    RunPreviewRender(editor);
-    EXPECT_EQ(editor.previewBusy, 0);
-    EXPECT_NE(view.rectified, std::vector<std::uint8_t>(pixels.begin(), pixels.end() - 4));
+    EXPECT_EQ(view.wakes, 151);
+    EXPECT_FALSE(RectifiedReadable(editor));  // a render is pending
+    const std::int32_t reshades = view.reshades;
+    ASSERT_TRUE(view.renderPreview());
+    EXPECT_TRUE(RectifiedReadable(editor));
+    EXPECT_EQ(view.reshades, reshades + 1);  // the nudges asked for the shaded display back
+    EXPECT_NE(rectified(), source());
     OutputSteps steps;
     ASSERT_TRUE(Execute(editor, steps));
     EXPECT_TRUE(steps.perspective);
 
     const std::int32_t waits = view.waits;
-    EXPECT_TRUE(PerspectiveCommand(editor, kCommandPerspectiveReset));
+    EXPECT_TRUE(PerspectiveCommand(editor, command::kPerspectiveReset));
     EXPECT_TRUE(IsIdentityQuad(editor.quad, 100, 100));
     EXPECT_GT(view.waits, waits);  // no render may be writing while the source is copied back
-    EXPECT_EQ(view.rectified, std::vector<std::uint8_t>(pixels.begin(), pixels.end() - 4));
-    EXPECT_EQ(view.reshades, 2);   // the settle and the reset
+    EXPECT_EQ(rectified(), source());
+    EXPECT_EQ(view.reshades, 3);   // the settle, the rendered nudges and the reset
 
     // Other corners: 1 top-right, 3 bottom-left.
     editor.selectedCorner = 3;
-    PerspectiveCommand(editor, kCommandCornerUp);
+    PerspectiveCommand(editor, command::kCornerUp);
     EXPECT_EQ(editor.quad[kQuadBottomLeft], (TrimPoint{0, 98}));
 }
 
 TEST_F(TrimEditorTest, WithoutARectifiedCopyThereIsNoPerspective) {
-    view.failRectifiedCopy = true;
+    // A copy of 70000 x 70000 pixels does not fit the 32-bit buffer rule, so none is made (and the
+    // few real pixels are never read).
+    open(100, 100);
+    image = {70000, 70000, pixels.data()};
+    FitNew(geometry, 70000, 70000, metrics);
     ASSERT_TRUE(FitLargest(editor, image));
-    EXPECT_EQ(editor.trimMode, 3);
+    EXPECT_EQ(editor.trimMode, TrimMode::Adjusting);
     EXPECT_FALSE(view.groups[ControlGroup::Perspective]);
     const TrimPoint tl = editor.cornerHandles[kQuadTopLeft];
     HoverTrim(editor, tl.x, tl.y);
-    EXPECT_NE(editor.handleKind, kHandleCornerTopLeft);
-    EXPECT_FALSE(PerspectiveCommand(editor, kCommandCornerLeft));
-    EXPECT_FALSE(RenderPerspectiveForOutput(editor, nullptr));
+    EXPECT_NE(editor.handleKind, HandleKind::CornerTopLeft);
+    EXPECT_FALSE(PerspectiveCommand(editor, command::kCornerLeft));
     OutputSteps steps;
     ASSERT_TRUE(Execute(editor, steps));
     EXPECT_FALSE(steps.perspective);
+    const TrimSelection selection = TakeSelection(editor);
+    EXPECT_EQ(selection.quad, nullptr);
+    EXPECT_EQ(selection.rectified, nullptr);
 }
 
-TEST_F(TrimEditorTest, OutputRenderWaitsForThePreviewAndRendersTheCrop) {
+TEST_F(TrimEditorTest, TheOutputJobGetsTheCopyOnlyAfterThePreview) {
     open(200, 150);
     ASSERT_TRUE(FitLargest(editor, image));
-    for (int i = 0; i < 9; ++i) PerspectiveCommand(editor, kCommandCornerDown);
+    for (int i = 0; i < 9; ++i) PerspectiveCommand(editor, command::kCornerDown);
+    ASSERT_FALSE(RectifiedReadable(editor));
+    OutputSteps steps;
+    ASSERT_TRUE(Execute(editor, steps));
+    EXPECT_FALSE(view.previewPriorityNormal);
     const std::int32_t waits = view.waits;
-    const TrimRect crop{20, 30, 119, 104};
-    ASSERT_TRUE(RenderPerspectiveForOutput(editor, &crop));
+    const TrimSelection selection = TakeSelection(editor);
     EXPECT_EQ(view.waits, waits + 1);
-    std::vector<std::uint8_t> whole(pixels.size() - 4);
-    RenderFinal(SolvePerspective(editor.quad, 200, 150), pixels.data(), whole.data(), 200, 150);
-    const std::size_t stride = rowStride(200, 24);
-    for (std::int32_t y = crop.top; y <= crop.bottom; ++y) {
-        const std::size_t row = std::size_t(149 - y) * stride;
-        ASSERT_EQ(0, std::memcmp(&view.rectified[row + 60], &whole[row + 60], 300)) << y;
-    }
+    EXPECT_TRUE(RectifiedReadable(editor));  // nothing renders or waits to render any more
+    EXPECT_EQ(selection.rect, editor.trimRect);
+    EXPECT_EQ(selection.quad, editor.quad);
+    EXPECT_EQ(selection.rectified, editor.rectified.data());
+    EXPECT_FALSE(view.renderPreview());  // the pending nudges were dropped
 }
 
 TEST_F(TrimEditorTest, CancelAndExecuteRestoreTheControls) {
-    for (int reach : {1, 3, 4, 5}) {  // anchored, settled, dragging, dragging a perspective corner
-        SCOPED_TRACE(reach);
+    for (TrimMode reach : {TrimMode::Anchored, TrimMode::Adjusting, TrimMode::HandleDrag, TrimMode::CornerDrag}) {
+        SCOPED_TRACE(static_cast<int>(reach));
         const TrimPoint a = at(300, 250), b = at(699, 549);
         StartTrimAt(editor, image, a.x, a.y);
-        if (reach >= 3) {
+        if (settled(reach)) {
             DragTrim(editor, b.x, b.y);
             ReleaseTrim(editor);
         }
-        if (reach == 4) {
+        if (reach == TrimMode::HandleDrag) {
             HoverTrim(editor, a.x + 50, a.y + 50);
             PressTrim(editor, a.x + 50, a.y + 50);
         }
-        if (reach == 5) {
+        if (reach == TrimMode::CornerDrag) {
             const TrimPoint h = editor.cornerHandles[kQuadBottomRight];
             HoverTrim(editor, h.x, h.y);
             PressTrim(editor, h.x, h.y);
         }
         ASSERT_EQ(editor.trimMode, reach);
         OutputSteps steps;
-        EXPECT_EQ(Execute(editor, steps), reach == 3);
+        EXPECT_EQ(Execute(editor, steps), reach == TrimMode::Adjusting);
         EXPECT_TRUE(Cancel(editor));
-        EXPECT_EQ(editor.trimMode, 0);
+        EXPECT_EQ(editor.trimMode, TrimMode::Idle);
         EXPECT_FALSE(view.trimModeOn);
-        EXPECT_TRUE(view.rectified.empty());
-        EXPECT_EQ(editor.rectifiedPixels, nullptr);
+        EXPECT_FALSE(editor.rectified);
         EXPECT_TRUE(view.groups[ControlGroup::FileButtons]);
         EXPECT_TRUE(view.groups[ControlGroup::Panels]);
         EXPECT_FALSE(view.groups[ControlGroup::TrimBoxes]);
@@ -678,29 +700,30 @@ TEST_F(TrimEditorTest, OutputPlanFollowsTheRectangle) {
 }
 
 TEST_F(TrimEditorTest, KeyboardHookRunsOnlyArmedKeys) {
+    using M = TrimMode;
     struct Case {
-        std::int32_t mode;
+        TrimMode mode;
         bool armed, down, enabled;
         std::uint32_t key;
         std::int32_t command;
     };
     const Case cases[] = {
-        {3, true, true, true, 0x0D, kCommandExecute},
-        {1, true, true, true, 0x0D, 0},  // Enter before the rectangle settles
-        {2, true, true, true, 0x0D, 0},
-        {1, true, true, true, 0x1B, kCommandCancel},
-        {3, true, true, true, 0x1B, kCommandCancel},
-        {3, false, true, true, 0x0D, 0},  // disarmed during drags
-        {3, true, false, true, 0x0D, 0},  // key up
-        {3, true, true, false, 0x1B, 0},  // a modal dialog has the keys
-        {3, true, true, true, 0x41, 0},
-        {0, true, true, true, 0x1B, 0},
+        {M::Adjusting, true, true, true, 0x0D, command::kTrimExecute},
+        {M::Anchored, true, true, true, 0x0D, 0},  // Enter before the rectangle settles
+        {M::Sizing, true, true, true, 0x0D, 0},
+        {M::Anchored, true, true, true, 0x1B, command::kTrimCancel},
+        {M::Adjusting, true, true, true, 0x1B, command::kTrimCancel},
+        {M::Adjusting, false, true, true, 0x0D, 0},  // disarmed during drags
+        {M::Adjusting, true, false, true, 0x0D, 0},  // key up
+        {M::Adjusting, true, true, false, 0x1B, 0},  // a modal dialog has the keys
+        {M::Adjusting, true, true, true, 0x41, 0},
+        {M::Idle, true, true, true, 0x1B, 0},
     };
     for (const Case& c : cases) {
         editor.trimMode = c.mode;
         editor.keysArmed = c.armed;
         bool swallow = true;
-        EXPECT_EQ(TrimKeyCommand(editor, c.key, c.down, c.enabled, swallow), c.command) << c.mode << " " << c.key;
+        EXPECT_EQ(TrimKeyCommand(editor, c.key, c.down, c.enabled, swallow), c.command) << static_cast<int>(c.mode) << " " << c.key;
         EXPECT_EQ(swallow, c.command != 0);
     }
 }
@@ -716,7 +739,7 @@ TEST_F(TrimEditorTest, TitleShowsTheSelectionSize) {
 TEST_F(TrimEditorTest, ViewChangesMoveTheScreenRectangle) {
     dragSettle({300, 250}, {699, 549});
     ScrollBars bars;
-    ZoomCommand(geometry, kCommandZoomIn, metrics, bars);
+    ZoomCommand(geometry, command::kZoomIn, metrics, bars);
     UpdateScreenGeometry(editor);
     expectConsistent();
     EXPECT_EQ(editor.cornerHandles[kQuadBottomRight],

@@ -4,6 +4,9 @@
 
 #include <cstdlib>
 
+#include "support/Printers.h"
+#include "trim/Identifiers.h"
+
 namespace {
 
 const ViewMetrics kMetrics{17, 17, 1920, 1080};
@@ -165,39 +168,39 @@ TEST(ViewGeometry, ScreenAndImageMappingsAgreeAtEveryZoom) {
 TEST(ViewGeometry, AnchorZoomKeepsThePointUnderTheMouse) {
     ViewGeometry v = laidOut(3000, 2400, 800, 600);
     const std::int32_t mx = 250, my = 180;
-    const std::int32_t commands[] = {kCommandZoomIn, kCommandZoomIn, kCommandZoomIn, kCommandZoomOut,
-                                     kCommandZoomOut, kCommandZoomOut, kCommandZoomOut, kCommandZoomActual};
-    for (std::int32_t command : commands) {
-        SCOPED_TRACE(testing::Message() << command << " at zoom " << v.zoom);
+    const std::int32_t commands[] = {command::kZoomIn, command::kZoomIn, command::kZoomIn, command::kZoomOut,
+                                     command::kZoomOut, command::kZoomOut, command::kZoomOut, command::kZoomActual};
+    for (std::int32_t id : commands) {
+        SCOPED_TRACE(testing::Message() << id << " at zoom " << v.zoom);
         const std::int32_t beforeX = ImageX(v, mx, CentringBiasX(v));
         const std::int32_t beforeY = ImageY(v, my, CentringBiasY(v));
-        ASSERT_TRUE(AnchorZoom(v, command, mx, my));
+        ASSERT_TRUE(AnchorZoom(v, id, mx, my));
         ScrollBars bars;
-        ASSERT_TRUE(ZoomCommand(v, command, kMetrics, bars));
+        ASSERT_TRUE(ZoomCommand(v, id, kMetrics, bars));
         ASSERT_GT(v.srcX, 0);  // no border reached in this walk
         ASSERT_GT(v.srcY, 0);
         EXPECT_LE(std::abs(ImageX(v, mx, CentringBiasX(v)) - beforeX), 1);
         EXPECT_LE(std::abs(ImageY(v, my, CentringBiasY(v)) - beforeY), 1);
     }
     // Fitting does not anchor; the toggle anchors only on its way to 100 %.
-    EXPECT_FALSE(AnchorZoom(v, kCommandZoomFit, mx, my));
-    EXPECT_FALSE(AnchorZoom(v, kCommandZoomToggle, mx, my));  // zoom is 1
+    EXPECT_FALSE(AnchorZoom(v, command::kZoomFit, mx, my));
+    EXPECT_FALSE(AnchorZoom(v, command::kZoomToggle, mx, my));  // zoom is 1
     v.zoom = 0.5;
-    EXPECT_TRUE(AnchorZoom(v, kCommandZoomToggle, mx, my));
+    EXPECT_TRUE(AnchorZoom(v, command::kZoomToggle, mx, my));
 }
 
 TEST(ViewGeometry, ZoomCommandsStepAndToggle) {
     ViewGeometry v = laidOut(3000, 2400, 800, 600);
     ScrollBars bars;
-    ASSERT_TRUE(ZoomCommand(v, kCommandZoomToggle, kMetrics, bars));  // 1 -> fit
+    ASSERT_TRUE(ZoomCommand(v, command::kZoomToggle, kMetrics, bars));  // 1 -> fit
     EXPECT_DOUBLE_EQ(v.zoom, 0.25);
-    ASSERT_TRUE(ZoomCommand(v, kCommandZoomToggle, kMetrics, bars));  // fit -> 1
+    ASSERT_TRUE(ZoomCommand(v, command::kZoomToggle, kMetrics, bars));  // fit -> 1
     EXPECT_EQ(v.zoom, 1.0);
     v.zoom = 15.95;
-    ZoomCommand(v, kCommandZoomIn, kMetrics, bars);
+    ZoomCommand(v, command::kZoomIn, kMetrics, bars);
     EXPECT_EQ(v.zoom, 16.0);
     v.zoom = 0.05;
-    ZoomCommand(v, kCommandZoomOut, kMetrics, bars);
+    ZoomCommand(v, command::kZoomOut, kMetrics, bars);
     EXPECT_EQ(v.zoom, 0.01);
     EXPECT_FALSE(ZoomCommand(v, 5000, kMetrics, bars));
 }
@@ -258,12 +261,12 @@ TEST(ViewGeometry, PanningCursorFollowsTheDirectionsLeft) {
 
 TEST(ViewGeometry, RightDragPansOnlyWhatIsHidden) {
     ViewGeometry big = laidOut(2000, 1500, 800, 600);
-    EXPECT_EQ(RightDragMode(big, 100, 100, 104, 104), 2);  // Manhattan 8: not yet a drag
-    EXPECT_EQ(RightDragMode(big, 100, 100, 105, 104), 3);  // 9: panning from here
+    EXPECT_EQ(RightDragMode(big, 100, 100, 104, 104), MouseMode::RightPressed);  // Manhattan 8: not yet a drag
+    EXPECT_EQ(RightDragMode(big, 100, 100, 105, 104), MouseMode::Panning);  // 9: panning from here
     EXPECT_EQ(big.lastMouseX, 105);
-    EXPECT_EQ(RightDragMode(big, 100, 100, 91, 100), 3);
+    EXPECT_EQ(RightDragMode(big, 100, 100, 91, 100), MouseMode::Panning);
     ViewGeometry small = laidOut(200, 300, 800, 600);  // fully visible: nothing to pan
-    EXPECT_EQ(RightDragMode(small, 100, 100, 110, 100), 4);
+    EXPECT_EQ(RightDragMode(small, 100, 100, 110, 100), MouseMode::RightNoPan);
 }
 
 TEST(ViewGeometry, PanningMovesTheImageWithTheMouse) {

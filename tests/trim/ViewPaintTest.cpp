@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "support/Printers.h"
+
 namespace {
 
 const ViewMetrics kMetrics{17, 17, 1920, 1080};
@@ -44,23 +46,25 @@ TEST(ViewPaint, ScrolledImageBlitsTheShownRowsCountedFromTheBottom) {
 }
 
 TEST(ViewPaint, HalftoneOnlyWhenReducedAndNotPanning) {
+    using M = MouseMode;
     struct Case {
         std::int32_t width, height;
         double zoom;
-        std::int32_t mouseMode;
+        MouseMode mouseMode;
         StretchMode expected;
     };
     const Case cases[] = {
-        {400, 300, 1.0, 0, StretchMode::ColorOnColor},
-        {400, 300, 2.5, 0, StretchMode::ColorOnColor},
-        {400, 300, 0.5, 0, StretchMode::Halftone},
-        {400, 300, 0.5, 3, StretchMode::ColorOnColor},  // panning
-        {400, 300, 0.5, 2, StretchMode::Halftone},      // right button pressed, not yet panning
-        {3, 1000, 0.9, 0, StretchMode::Halftone},       // 3 columns stay 3, but the rows shrink
-        {3, 3, 0.9, 0, StretchMode::ColorOnColor},      // round(2.7) = 3 both ways
+        {400, 300, 1.0, M::None, StretchMode::ColorOnColor},
+        {400, 300, 2.5, M::None, StretchMode::ColorOnColor},
+        {400, 300, 0.5, M::None, StretchMode::Halftone},
+        {400, 300, 0.5, M::Panning, StretchMode::ColorOnColor},
+        {400, 300, 0.5, M::RightPressed, StretchMode::Halftone},  // not yet panning
+        {3, 1000, 0.9, M::None, StretchMode::Halftone},           // 3 columns stay 3, but the rows shrink
+        {3, 3, 0.9, M::None, StretchMode::ColorOnColor},          // round(2.7) = 3 both ways
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " zoom " << c.zoom << " mouse " << c.mouseMode);
+        SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " zoom " << c.zoom << " mouse "
+                                        << static_cast<int>(c.mouseMode));
         ViewGeometry v;
         v.imageWidth = c.width;
         v.imageHeight = c.height;
@@ -74,33 +78,38 @@ TEST(ViewPaint, HalftoneOnlyWhenReducedAndNotPanning) {
 }
 
 TEST(ViewPaint, OverlaysByTrimModeAndMouseMode) {
+    using T = TrimMode;
+    using M = MouseMode;
     struct Case {
-        std::int32_t trimMode, mouseMode;
+        TrimMode trimMode;
+        MouseMode mouseMode;
         bool rectified;
         bool dotted, xorRect, squares;
     };
     const Case cases[] = {
-        {3, 0, true, true, false, true},
-        {3, 0, false, true, false, false},  // no rectified copy: no corner squares
-        {3, 1, true, false, false, true},
-        {3, 5, true, false, false, true},
-        {3, 3, true, false, false, false},  // panning: nothing
-        {3, 2, true, false, false, false},
-        {4, 0, true, false, true, false},
-        {4, 5, true, false, true, true},    // handle drag: the dragged outline stays drawn
-        {5, 0, true, false, false, true},
-        {5, 5, true, false, false, true},
-        {5, 3, true, false, false, false},
+        {T::Adjusting, M::None, true, true, false, true},
+        {T::Adjusting, M::None, false, true, false, false},  // no rectified copy: no corner squares
+        {T::Adjusting, M::LeftCaptured, true, false, false, true},
+        {T::Adjusting, M::TrimDrag, true, false, false, true},
+        {T::Adjusting, M::Panning, true, false, false, false},  // panning: nothing
+        {T::Adjusting, M::RightPressed, true, false, false, false},
+        {T::HandleDrag, M::None, true, false, true, false},
+        {T::HandleDrag, M::TrimDrag, true, false, true, true},  // the dragged outline stays drawn
+        {T::CornerDrag, M::None, true, false, false, true},
+        {T::CornerDrag, M::TrimDrag, true, false, false, true},
+        {T::CornerDrag, M::Panning, true, false, false, false},
     };
     const ViewGeometry v = fitted(200, 100, 800, 600);
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "trim " << c.trimMode << " mouse " << c.mouseMode << " rect " << c.rectified);
+        SCOPED_TRACE(testing::Message() << "trim " << static_cast<int>(c.trimMode) << " mouse "
+                                        << static_cast<int>(c.mouseMode) << " rect " << c.rectified);
         ViewGeometry g = v;
         g.mouseMode = c.mouseMode;
         TrimEditor e;
-        std::uint8_t pixel = 0;
         e.trimMode = c.trimMode;
-        e.rectifiedPixels = c.rectified ? &pixel : nullptr;
+        if (c.rectified) {
+            ASSERT_TRUE(e.rectified.allocate(4));
+        }
         e.screenRect = {310, 260, 420, 330};
         const PaintPlan p = PlanPaint(g, &e, true, false, 16);
         EXPECT_FALSE(p.eraseCrosshair);
@@ -120,7 +129,7 @@ TEST(ViewPaint, OverlaysByTrimModeAndMouseMode) {
 TEST(ViewPaint, RubberBandRedrawnOnlyOnceDrawn) {
     const ViewGeometry v = fitted(200, 100, 800, 600);
     TrimEditor e;
-    e.trimMode = 2;
+    e.trimMode = TrimMode::Sizing;
     e.screenRect = {400, 300, 400, 300};  // the anchor
     e.cornerPoint = {-1, -1};
     EXPECT_FALSE(PlanPaint(v, &e, true, false, 16).xorRect);

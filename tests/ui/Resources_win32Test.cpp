@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/resources/ResourceIds.h"
+#include "trim/Identifiers.h"
 #include "ui/resources/ToolbarImages.h"
 
 namespace {

@@ -5,10 +5,16 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include "shell/JobOptions.h"
 #include "shell/Language_win32.h"
 #include "shell/SettingsFile.h"
 #include "ui/app/App.h"
+#include "ui/controls/Controls.h"
+#include "ui/document/Documents.h"
+#include "ui/filelist/FileListWindow.h"
+#include "ui/menus/Menus.h"
+#include "ui/trim/TrimWindow.h"
+#include "ui/view/View.h"
+#include "ui/window/MainWindow.h"
 
 App app;
 
@@ -43,19 +49,22 @@ int decideOsLevel() {
     return osLevelOf(info.dwMajorVersion, info.dwMinorVersion);
 }
 
-bool initProcess(HINSTANCE instance) {
-    app.appHeap = HeapCreate(0, 16 * 1024, 0);
-    if (!app.appHeap) return false;
+// The application heap comes from the platform layer on first use; what remains to decide here is
+// whether the system is one the program runs on.
+bool initProcess(HINSTANCE instance, int& osLevel) {
     app.exeInstance = instance;
-    app.osLevel = decideOsLevel();
-    if (app.osLevel == 1) {
+    osLevel = decideOsLevel();
+    if (osLevel == 1) {
         ULONG lowFragmentation = 2;
-        HeapSetInformation(app.appHeap, HeapCompatibilityInformation, &lowFragmentation, sizeof lowFragmentation);
         HeapSetInformation(GetProcessHeap(), HeapCompatibilityInformation, &lowFragmentation,
                            sizeof lowFragmentation);
     }
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     return true;
+}
+
+bool registerWindowClasses() {
+    return registerMainClass() && registerViewClass() && registerListClass() && registerLabelClasses();
 }
 
 bool initApplication(SettingsReader& reader, int nCmdShow) {
@@ -65,10 +74,9 @@ bool initApplication(SettingsReader& reader, int nCmdShow) {
         return false;
     }
     loadSettings(reader, app.settings, app.slots, app.accelerators);
-    trimOptionsFromSettings(app.settings, app.trimOptions);
     app.editor.view = &windowTrimView();
-    app.editor.geometry = &app.geometry;
-    app.editor.options = &app.trimOptions;
+    app.editor.geometry = &viewGeometry();
+    app.editor.options = &app.settings;
     createAcceleratorTable();
     buildMenus();
 
@@ -77,12 +85,13 @@ bool initApplication(SettingsReader& reader, int nCmdShow) {
     InitCommonControlsEx(&controls);
 
     if (!createMainWindow(nCmdShow, reader)) return false;
+    setPreviewNotifyWindow(app.mainWindow);
     openFromCommandLine();
     return true;
 }
 
-bool startApplication(int nCmdShow) {
-    if (app.osLevel == 0 || !locateSettingsFile(app.settingsPath)) {
+bool startApplication(int osLevel, int nCmdShow) {
+    if (osLevel == 0 || !locateSettingsFile(app.settingsPath)) {
         builtInError(kFailedToExecute);
         return false;
     }
@@ -105,8 +114,8 @@ int messageLoop() {
     BOOL got;
     while ((got = GetMessageW(&message, nullptr, 0, 0)) != 0) {
         if (got == -1) break;
-        if (!app.editor.suspendAccelerators && app.accelTable &&
-            TranslateAcceleratorW(app.mainWindow, app.accelTable, &message))
+        HACCEL table = acceleratorTable();
+        if (!app.editor.suspendAccelerators && table && TranslateAcceleratorW(app.mainWindow, table, &message))
             continue;
         TranslateMessage(&message);
         DispatchMessageW(&message);
@@ -117,14 +126,14 @@ int messageLoop() {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int nCmdShow) {
-    if (!initProcess(instance)) return 0;
+    int osLevel = 0;
+    if (!initProcess(instance, osLevel)) return 0;
     int exitCode = 0;
-    if (startApplication(nCmdShow)) exitCode = messageLoop();
+    if (startApplication(osLevel, nCmdShow)) exitCode = messageLoop();
     // A start that failed half-way may have left the worker running.
     stopPreviewWorker();
     if (languageModule) FreeLibrary(languageModule);
     languageModule = nullptr;
-    HeapDestroy(app.appHeap);
     CoUninitialize();
     if (app.uiFont) DeleteObject(app.uiFont);
     return exitCode;

@@ -1,5 +1,6 @@
 // Small window operations several modules share.
-#include <windows.h>
+#include "ui/app/WindowHelpers.h"
+
 #include <imm.h>
 
 #include "ui/app/App.h"
@@ -12,5 +13,6 @@ void closeInputMethod(HWND control) {
 }
 
 void setCursorById(int id) {
-    SetCursor(id <= 0 ? LoadCursorW(nullptr, IDC_ARROW) : LoadCursorW(app.exeInstance, MAKEINTRESOURCEW(id)));
+    SetCursor(id <= cursor::kArrow ? LoadCursorW(nullptr, IDC_ARROW)
+                                   : LoadCursorW(app.exeInstance, MAKEINTRESOURCEW(id)));
 }

@@ -7,10 +7,18 @@
 #include "shell/Language_win32.h"
 #include "ui/app/App.h"
 #include "ui/controls/Builders.h"
-#include "ui/resources/ResourceIds.h"
+#include "ui/controls/Controls.h"
 #include "ui/resources/ToolbarImages.h"
 
 namespace {
+
+// The rebar, its toolbars (by identifier from kMainToolbar) and the one tooltip control.
+struct Bands {
+    HWND rebar = nullptr;
+    HWND toolbars[control::kToolbarCount] = {};
+    HWND tooltip = nullptr;
+};
+Bands bands;
 
 constexpr int kPlaceholder = 9911;
 constexpr int kZoomPlaceholder = 9920;
@@ -61,7 +69,7 @@ HWND createToolbar(HWND parent, int id, const TBBUTTON* buttons, int count) {
     SendMessageW(toolbar, TB_ADDBUTTONSW, count, reinterpret_cast<LPARAM>(buttons));
     SendMessageW(toolbar, TB_SETBUTTONSIZE, 0, MAKELONG(buttonHeight(), buttonHeight()));
     SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
-    app.toolbars[id - ids::kMainToolbar] = toolbar;
+    bands.toolbars[id - control::kMainToolbar] = toolbar;
     SetWindowSubclass(toolbar, panelProc, id, 0);
     return toolbar;
 }
@@ -98,7 +106,7 @@ void addBand(int id, HWND toolbar, int labelId) {
         band.fMask |= RBBIM_TEXT;
         band.lpText = reinterpret_cast<wchar_t*>(label.data() ? label.data() : const_cast<char16_t*>(u""));
     }
-    SendMessageW(app.rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
+    SendMessageW(bands.rebar, RB_INSERTBANDW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&band));
 }
 
 void createMainBand(HWND parent) {
@@ -114,80 +122,81 @@ void createMainBand(HWND parent) {
         button(command::kZoomActual),
         separator(kZoomPlaceholder),
     };
-    HWND toolbar = createToolbar(parent, ids::kMainToolbar, buttons, static_cast<int>(std::size(buttons)));
+    HWND toolbar = createToolbar(parent, control::kMainToolbar, buttons, static_cast<int>(std::size(buttons)));
     if (!toolbar) return;
     // Measure first (placed at 0), then move everything over the placeholder.
     int x = 0;
-    const int zoomLabel = createBandWindow(kZoomLabelClass, toolbar, ids::kZoomLabel, x);
+    const int zoomLabel = createBandWindow(kZoomLabelClass, toolbar, control::kZoomLabel, x, zoomLabelState());
     x += zoomLabel;
-    const int field = createSpinField(toolbar, ids::kZoomBox, ids::kZoomSpin, x, 4, 4, 1, 1600, 100, 0);
+    const int field = createSpinField(toolbar, control::kZoomBox, control::kZoomSpin, x, 4, 4, 1, 1600, 100, 0);
     x += field;
-    const int unit = createLabel(toolbar, ids::kZoomUnit, x, nullptr, 0);
+    const int unit = createLabel(toolbar, control::kZoomUnit, x, nullptr, 0);
     x += unit;
     const int left = placeholderLeft(toolbar, kZoomPlaceholder, x + kGap);
-    relayoutRow(toolbar, {ids::kZoomLabel, ids::kZoomBox, ids::kZoomUnit}, left + kGap);
-    addBand(ids::kMainToolbar, toolbar, 0);
+    relayoutRow(toolbar, {control::kZoomLabel, control::kZoomBox, control::kZoomUnit}, left + kGap);
+    addBand(control::kMainToolbar, toolbar, 0);
 }
 
 void createOutputBand(HWND parent) {
     const TBBUTTON buttons[] = {button(command::kOutputOptions, BTNS_WHOLEDROPDOWN), separator(kPlaceholder)};
-    HWND toolbar = createToolbar(parent, ids::kOutputToolbar, buttons, 2);
+    HWND toolbar = createToolbar(parent, control::kOutputToolbar, buttons, 2);
     if (!toolbar) return;
     const int width = formatComboWidth();
     const int left = placeholderLeft(toolbar, kPlaceholder, width + 2 * kGap);
     HWND combo = createComboBox(toolbar, left + kGap, width);
-    for (std::uint32_t k = 0; k < 6; ++k)
+    for (std::int32_t k = 0; k < kOutputFormatCount; ++k)
         SendMessageW(combo, CB_ADDSTRING, 0, static_cast<LPARAM>(kOutputFormatTextFirst + k));
-    SendMessageW(combo, CB_SETCURSEL, app.settings.outputFormat, 0);
-    addBand(ids::kOutputToolbar, toolbar, ids::kOutputToolbar);
+    SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(NumberOf(app.settings.outputFormat)), 0);
+    addBand(control::kOutputToolbar, toolbar, control::kOutputToolbar);
 }
 
 void createSizeBand(HWND parent) {
     const TBBUTTON buttons[] = {button(command::kPresetMenu, BTNS_WHOLEDROPDOWN), separator(kPlaceholder)};
-    HWND toolbar = createToolbar(parent, ids::kSizeToolbar, buttons, 2);
+    HWND toolbar = createToolbar(parent, control::kSizeToolbar, buttons, 2);
     if (!toolbar) return;
     int x = 0;
-    x += createBandWindow(kSizeLabelClass, toolbar, ids::kWidthLabel, x);
-    x += createSpinField(toolbar, ids::kWidthBox, ids::kWidthSpin, x, 4, 4, 1, 9999, app.trimOptions.trimWidth, 0);
-    x += createBandWindow(kSizeLabelClass, toolbar, ids::kHeightLabel, x);
-    x += createSpinField(toolbar, ids::kHeightBox, ids::kHeightSpin, x, 4, 4, 1, 9999, app.trimOptions.trimHeight, 0);
+    x += createBandWindow(kSizeLabelClass, toolbar, control::kWidthLabel, x, sizeLabelState(control::kWidthLabel));
+    x += createSpinField(toolbar, control::kWidthBox, control::kWidthSpin, x, 4, 4, 1, 9999, app.settings.trimWidth, 0);
+    x += createBandWindow(kSizeLabelClass, toolbar, control::kHeightLabel, x, sizeLabelState(control::kHeightLabel));
+    x += createSpinField(toolbar, control::kHeightBox, control::kHeightSpin, x, 4, 4, 1, 9999, app.settings.trimHeight, 0);
     const int left = placeholderLeft(toolbar, kPlaceholder, x + 2 * kGap);
-    relayoutRow(toolbar, {ids::kWidthLabel, ids::kWidthBox, ids::kHeightLabel, ids::kHeightBox}, left + kGap);
-    addBand(ids::kSizeToolbar, toolbar, ids::kSizeToolbar);
+    relayoutRow(toolbar, {control::kWidthLabel, control::kWidthBox, control::kHeightLabel, control::kHeightBox}, left + kGap);
+    addBand(control::kSizeToolbar, toolbar, control::kSizeToolbar);
 }
 
 void createTrimBand(HWND parent) {
     const TBBUTTON buttons[] = {button(command::kTrimExecute), button(command::kTrimCancel), separator(),
                                 button(command::kTrimCentre), separator(kPlaceholder)};
-    HWND toolbar = createToolbar(parent, ids::kTrimToolbar, buttons, static_cast<int>(std::size(buttons)));
+    HWND toolbar = createToolbar(parent, control::kTrimToolbar, buttons, static_cast<int>(std::size(buttons)));
     if (!toolbar) return;
     int x = 0;
     std::vector<int> row;
+    // Label, box and up-down of each side, left to right.
     for (int i = 0; i < 4; ++i) {
-        x += createLabel(toolbar, ids::kTrimLabelFirst + i, x, nullptr, WS_DISABLED);
-        x += createSpinField(toolbar, kBoxLeft + i, kSpinLeft + i, x, 5, 5, 0, 99999, 0, WS_DISABLED);
-        row.push_back(ids::kTrimLabelFirst + i);
-        row.push_back(kBoxLeft + i);
+        x += createLabel(toolbar, control::kTrimLabelLeft + i, x, nullptr, WS_DISABLED);
+        x += createSpinField(toolbar, control::kBoxLeft + i, control::kSpinLeft + i, x, 5, 5, 0, 99999, 0, WS_DISABLED);
+        row.push_back(control::kTrimLabelLeft + i);
+        row.push_back(control::kBoxLeft + i);
     }
     const int left = placeholderLeft(toolbar, kPlaceholder, x + 2 * kGap);
     relayoutRow(toolbar, row, left + kGap);
     for (int command : {command::kTrimExecute, command::kTrimCancel})
         SendMessageW(toolbar, TB_SETSTATE, command, MAKELONG(TBSTATE_INDETERMINATE, 0));
-    addBand(ids::kTrimToolbar, toolbar, ids::kTrimToolbar);
+    addBand(control::kTrimToolbar, toolbar, control::kTrimToolbar);
 }
 
 void createPerspectiveBand(HWND parent) {
     const TBBUTTON buttons[] = {button(command::kPerspectiveReset), button(command::kCornerLeft),
                                 button(command::kCornerRight),      button(command::kCornerUp),
                                 button(command::kCornerDown),       separator(kPlaceholder)};
-    HWND toolbar = createToolbar(parent, ids::kPerspectiveToolbar, buttons, static_cast<int>(std::size(buttons)));
+    HWND toolbar = createToolbar(parent, control::kPerspectiveToolbar, buttons, static_cast<int>(std::size(buttons)));
     if (!toolbar) return;
-    const int width = createLabel(toolbar, ids::kPerspectiveLabel, 0, nullptr, WS_DISABLED);
+    const int width = createLabel(toolbar, control::kPerspectiveLabel, 0, nullptr, WS_DISABLED);
     const int left = placeholderLeft(toolbar, kPlaceholder, width + 2 * kGap);
-    relayoutRow(toolbar, {ids::kPerspectiveLabel}, left + kGap);
+    relayoutRow(toolbar, {control::kPerspectiveLabel}, left + kGap);
     for (int command = command::kPerspectiveReset; command <= command::kCornerDown; ++command)
         SendMessageW(toolbar, TB_SETSTATE, command, MAKELONG(TBSTATE_INDETERMINATE, 0));
-    addBand(ids::kPerspectiveToolbar, toolbar, ids::kPerspectiveToolbar);
+    addBand(control::kPerspectiveToolbar, toolbar, control::kPerspectiveToolbar);
 }
 
 }  // namespace
@@ -209,41 +218,63 @@ void computeMetrics(HWND window) {
 }
 
 bool createBands(HWND parent) {
-    app.rebar = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, 0x56808E40, 0, 0, 0, 0, parent,
-                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kRebar)), app.exeInstance, nullptr);
-    if (!app.rebar) return false;
-    SetWindowTheme(app.rebar, L"", L"");
-    SendMessageW(app.rebar, RB_SETBKCOLOR, 0, 0xF0F0F0);
-    SendMessageW(app.rebar, WM_SETFONT, reinterpret_cast<WPARAM>(app.uiFont), FALSE);
+    bands.rebar = CreateWindowExW(WS_EX_TOOLWINDOW, REBARCLASSNAMEW, nullptr, 0x56808E40, 0, 0, 0, 0, parent,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(control::kRebar)), app.exeInstance,
+                                  nullptr);
+    if (!bands.rebar) return false;
+    SetWindowTheme(bands.rebar, L"", L"");
+    SendMessageW(bands.rebar, RB_SETBKCOLOR, 0, 0xF0F0F0);
+    SendMessageW(bands.rebar, WM_SETFONT, reinterpret_cast<WPARAM>(app.uiFont), FALSE);
     REBARINFO info{};
     info.cbSize = sizeof info;
-    SendMessageW(app.rebar, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
+    SendMessageW(bands.rebar, RB_SETBARINFO, 0, reinterpret_cast<LPARAM>(&info));
     normalImages = loadStrip(VANTLE_TOOLBAR_IMAGES);
     disabledImages = loadStrip(VANTLE_TOOLBAR_IMAGES_DISABLED);
 
-    // The fields show the stored values; their notifications must not act as user input yet.
-    const bool live = app.editor.editsLive;
-    app.editor.editsLive = false;
-    createMainBand(parent);
-    createOutputBand(parent);
-    createSizeBand(parent);
-    createTrimBand(parent);
-    createPerspectiveBand(parent);
-    app.editor.editsLive = live;
-
-    app.tooltip = createTooltip(parent);
+    {
+        // The fields show the stored values; their notifications must not act as user input yet.
+        QuietEdits quiet(app.editor.editsLive);
+        createMainBand(parent);
+        createOutputBand(parent);
+        createSizeBand(parent);
+        createTrimBand(parent);
+        createPerspectiveBand(parent);
+    }
+    bands.tooltip = createTooltip(parent);
     addToolbarTooltips();
     return true;
 }
 
 void destroyBands() {
-    for (int i = 0; i < kToolbarCount; ++i)
-        if (app.toolbars[i]) {
-            RemoveWindowSubclass(app.toolbars[i], panelProc, ids::kMainToolbar + i);
-            SendMessageW(app.toolbars[i], TB_SETIMAGELIST, 0, 0);
-            SendMessageW(app.toolbars[i], TB_SETDISABLEDIMAGELIST, 0, 0);
+    for (int i = 0; i < control::kToolbarCount; ++i)
+        if (HWND toolbar = bands.toolbars[i]) {
+            RemoveWindowSubclass(toolbar, panelProc, control::kMainToolbar + i);
+            SendMessageW(toolbar, TB_SETIMAGELIST, 0, 0);
+            SendMessageW(toolbar, TB_SETDISABLEDIMAGELIST, 0, 0);
         }
     if (normalImages) ImageList_Destroy(normalImages);
     if (disabledImages) ImageList_Destroy(disabledImages);
     normalImages = disabledImages = nullptr;
+}
+
+HWND rebarWindow() { return bands.rebar; }
+HWND tooltipWindow() { return bands.tooltip; }
+
+HWND toolbarById(int id) {
+    const int index = id - control::kMainToolbar;
+    return index >= 0 && index < control::kToolbarCount ? bands.toolbars[index] : nullptr;
+}
+
+HWND controlById(int id) {
+    for (HWND toolbar : bands.toolbars)
+        if (toolbar)
+            if (HWND found = GetDlgItem(toolbar, id)) return found;
+    return nullptr;
+}
+
+void writeField(int id, int value) {
+    HWND field = controlById(id);
+    if (!field) return;
+    QuietEdits quiet(app.editor.editsLive);
+    SetDlgItemInt(GetParent(field), id, static_cast<UINT>(value), TRUE);
 }

@@ -4,6 +4,7 @@
 #include "shell/Language_win32.h"
 #include "shell/ToolbarFields.h"
 #include "ui/app/App.h"
+#include "ui/controls/Controls.h"
 
 namespace {
 
@@ -21,20 +22,20 @@ HMENU idOf(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
 int spinOf(int editId) {
     switch (editId) {
-    case ids::kZoomBox: return ids::kZoomSpin;
-    case ids::kWidthBox: return ids::kWidthSpin;
-    case ids::kHeightBox: return ids::kHeightSpin;
+    case control::kZoomBox: return control::kZoomSpin;
+    case control::kWidthBox: return control::kWidthSpin;
+    case control::kHeightBox: return control::kHeightSpin;
     }
-    if (editId >= kBoxLeft && editId <= kBoxBottom) return editId - kBoxLeft + kSpinLeft;
+    if (control::isTrimBox(editId)) return editId - control::kBoxLeft + control::kSpinLeft;
     return 0;
 }
 
 }  // namespace
 
-int createBandWindow(const wchar_t* className, HWND parent, int id, int x) {
+int createBandWindow(const wchar_t* className, HWND parent, int id, int x, void* state) {
     const int width = textExtent(loadText(static_cast<std::uint32_t>(id))) + 4;
     CreateWindowExW(0, className, nullptr, WS_CHILD | WS_VISIBLE, x, 2, width, app.metrics.rowHeight, parent, idOf(id),
-                    app.exeInstance, reinterpret_cast<void*>(static_cast<INT_PTR>(id)));
+                    app.exeInstance, state);
     return width;
 }
 
@@ -69,7 +70,7 @@ int createSpinField(HWND parent, int editId, int spinId, int x, int width, int m
 
 HWND createComboBox(HWND parent, int x, int width) {
     HWND combo = CreateWindowExW(0, L"ComboBox", nullptr, 0x50200013, x, 1, width, 400, parent,
-                                 idOf(ids::kFormatCombo), app.exeInstance, nullptr);
+                                 idOf(control::kFormatCombo), app.exeInstance, nullptr);
     SendMessageW(combo, WM_SETFONT, reinterpret_cast<WPARAM>(app.uiFont), FALSE);
     SendMessageW(combo, CB_SETEXTENDEDUI, TRUE, 0);
     SendMessageW(combo, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), app.metrics.textHeight + 2);
@@ -79,7 +80,7 @@ HWND createComboBox(HWND parent, int x, int width) {
 
 int formatComboWidth() {
     int widest = 0;
-    for (int k = 0; k < 6; ++k) {
+    for (std::int32_t k = 0; k < kOutputFormatCount; ++k) {
         const int w = textExtent(loadText(static_cast<std::uint32_t>(kOutputFormatTextFirst + k)));
         if (w > widest) widest = w;
     }
@@ -110,7 +111,7 @@ void relayoutRow(HWND parent, const std::vector<int>& controls, int x) {
             GetWindowRect(spin, &s);
             width += s.right - s.left;
         }
-        MoveWindow(control, x, id == ids::kFormatCombo ? 1 : 2, width, id == ids::kFormatCombo ? 400 : r.bottom - r.top,
+        MoveWindow(control, x, id == control::kFormatCombo ? 1 : 2, width, id == control::kFormatCombo ? 400 : r.bottom - r.top,
                    FALSE);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(app.uiFont), FALSE);
         if (spin) SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(control), 0);
@@ -135,10 +136,10 @@ LRESULT CALLBACK panelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         HWND edit = reinterpret_cast<HWND>(lParam);
         const int id = GetDlgCtrlID(edit);
         int low = 0, high = 0;
-        if (id == ids::kZoomBox) {
+        if (id == control::kZoomBox) {
             low = kZoomPercentMin;
             high = kZoomPercentMax;
-        } else if (id == ids::kWidthBox || id == ids::kHeightBox) {
+        } else if (id == control::kWidthBox || id == control::kHeightBox) {
             low = kOutputSizeMin;
             high = kOutputSizeMax;
         }

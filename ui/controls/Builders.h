@@ -12,8 +12,13 @@ constexpr wchar_t kZoomLabelClass[] = L"Vantletxzoom_class";
 constexpr wchar_t kSizeLabelClass[] = L"Vantletxexc_class";
 constexpr int kOutputFormatTextFirst = 20011;  // 20011 ... 20016, one per output format
 
-// A drag label of one of the two label classes at (x, 2); returns its width.
-int createBandWindow(const wchar_t* className, HWND parent, int id, int x);
+// A drag label of one of the two label classes at (x, 2), bound to `state` (below); returns its
+// width.
+int createBandWindow(const wchar_t* className, HWND parent, int id, int x, void* state);
+// The state records of the drag labels (DragLabels.cpp): the zoom label's, and the width or height
+// label's by its identifier.
+void* zoomLabelState();
+void* sizeLabelState(int id);
 // A static label at (x, 2) showing `text`, or string `id` when text is null; returns its width.
 int createLabel(HWND parent, int id, int x, const wchar_t* text, DWORD style);
 // A number field with its spin buttons at (x, 2); a width of 9 or less counts digits. Returns the

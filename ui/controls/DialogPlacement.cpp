@@ -6,6 +6,8 @@
 #include <shellapi.h>
 
 #include "ui/app/App.h"
+#include "ui/view/View.h"
+#include "ui/controls/Controls.h"
 #include "ui/controls/LayoutRects.h"
 
 void placeDialogUnderButton(HWND dialog, HWND toolbar, int command) {
@@ -15,7 +17,7 @@ void placeDialogUnderButton(HWND dialog, HWND toolbar, int command) {
         return;
     MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&button), 2);
     LONG viewTop = button.bottom;  // no view yet: just under the button
-    if (app.view && GetWindowRect(app.view, &view)) viewTop = view.top;
+    if (viewWindow() && GetWindowRect(viewWindow(), &view)) viewTop = view.top;
 
     RECT work{};
     MONITORINFO monitor{};

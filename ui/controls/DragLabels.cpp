@@ -6,12 +6,17 @@
 #include "shell/Language_win32.h"
 #include "shell/ToolbarFields.h"
 #include "ui/app/App.h"
+#include "ui/app/WindowBinding.h"
 #include "ui/controls/Builders.h"
-#include "ui/resources/ResourceIds.h"
+#include "ui/controls/Controls.h"
+#include "ui/view/View.h"
+#include "ui/window/MainWindow.h"
 
 namespace {
 
+// One drag label, bound to its window.
 struct LabelState {
+    HWND window = nullptr;
     bool hover = false;
     bool dragging = false;
     ZoomDrag zoomDrag;
@@ -21,13 +26,7 @@ struct LabelState {
 
 LabelState zoomLabel, widthLabel, heightLabel;
 
-LabelState& stateOf(int id) {
-    if (id == ids::kWidthLabel) return widthLabel;
-    if (id == ids::kHeightLabel) return heightLabel;
-    return zoomLabel;
-}
-
-int boxOf(int id) { return id == ids::kWidthLabel ? ids::kWidthBox : ids::kHeightBox; }
+int boxOf(int id) { return id == control::kWidthLabel ? control::kWidthBox : control::kHeightBox; }
 
 void paintLabel(HWND window, const LabelState& state) {
     PAINTSTRUCT ps;
@@ -56,14 +55,13 @@ int screenX(HWND window, LPARAM lParam) {
     return p.x;
 }
 
-void dragMoved(HWND window, int id, LabelState& state, int x) {
-    if (id == ids::kZoomLabel) {
+void dragMoved(int id, LabelState& state, int x) {
+    if (id == control::kZoomLabel) {
         if (!app.document.displayPixels) return;
         ScrollBars bars;
-        if (ZoomDragMove(state.zoomDrag, x, app.geometry, app.viewMetrics, bars, &app.editor)) {
+        if (ZoomDragMove(state.zoomDrag, x, viewGeometry(), viewMetrics(), bars, &app.editor)) {
             applyScrollBars(bars);
-            InvalidateRect(app.view, nullptr, FALSE);
-            UpdateWindow(app.view);
+            paintViewNow();
             writeZoomBox();
         }
         return;
@@ -72,9 +70,9 @@ void dragMoved(HWND window, int id, LabelState& state, int x) {
     if (HWND box = controlById(boxOf(id))) SetDlgItemInt(GetParent(box), boxOf(id), static_cast<UINT>(value), TRUE);
 }
 
-LRESULT CALLBACK labelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT handleLabelMessage(LabelState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = state.window;
     const int id = GetDlgCtrlID(window);
-    LabelState& state = stateOf(id);
     switch (message) {
     case WM_PAINT: paintLabel(window, state); return 0;
     case WM_ERASEBKGND: return 1;
@@ -86,7 +84,7 @@ LRESULT CALLBACK labelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
             TrackMouseEvent(&track);
             InvalidateRect(window, nullptr, FALSE);
         }
-        if (state.dragging) dragMoved(window, id, state, screenX(window, lParam));
+        if (state.dragging) dragMoved(id, state, screenX(window, lParam));
         return 0;
     case WM_MOUSELEAVE:
         state.hover = false;
@@ -97,14 +95,14 @@ LRESULT CALLBACK labelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
         SetCapture(window);
         state.dragging = true;
         state.startX = screenX(window, lParam);
-        if (id == ids::kZoomLabel)
-            state.zoomDrag = BeginZoomDrag(app.geometry.zoom, state.startX);
+        if (id == control::kZoomLabel)
+            state.zoomDrag = BeginZoomDrag(viewGeometry().zoom, state.startX);
         else
-            state.startValue = id == ids::kWidthLabel ? app.trimOptions.trimWidth : app.trimOptions.trimHeight;
+            state.startValue = id == control::kWidthLabel ? app.settings.trimWidth : app.settings.trimHeight;
         return 0;
     case WM_LBUTTONUP:
         if (state.dragging) {
-            dragMoved(window, id, state, screenX(window, lParam));
+            dragMoved(id, state, screenX(window, lParam));
             state.dragging = false;
             ReleaseCapture();
         }
@@ -116,13 +114,16 @@ LRESULT CALLBACK labelProc(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 
 }  // namespace
 
+void* zoomLabelState() { return &zoomLabel; }
+void* sizeLabelState(int id) { return id == control::kWidthLabel ? &widthLabel : &heightLabel; }
+
 bool registerLabelClasses() {
-    HCURSOR cursor = LoadCursorW(app.exeInstance, MAKEINTRESOURCEW(VANTLE_CURSOR_DRAG_VALUE));
+    HCURSOR cursor = LoadCursorW(app.exeInstance, MAKEINTRESOURCEW(cursor::kDragValue));
     for (const wchar_t* name : {kZoomLabelClass, kSizeLabelClass}) {
         WNDCLASSEXW cls{};
         cls.cbSize = sizeof cls;
         cls.style = CS_HREDRAW | CS_VREDRAW;
-        cls.lpfnWndProc = labelProc;
+        cls.lpfnWndProc = boundWindowProc<LabelState, handleLabelMessage>;
         cls.hInstance = app.exeInstance;
         cls.hCursor = cursor;
         cls.lpszClassName = name;

@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "ui/app/App.h"
+#include "ui/controls/Controls.h"
 #include "ui/controls/LayoutRects.h"
 
 void highlightFill(HDC dc, const RECT& rect, int corner, COLORREF fill, COLORREF frame) {

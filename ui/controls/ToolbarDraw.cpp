@@ -7,6 +7,7 @@
 
 #include "shell/Language_win32.h"
 #include "ui/app/App.h"
+#include "ui/controls/Controls.h"
 #include "ui/controls/Colours.h"
 
 namespace {

@@ -1,4 +1,4 @@
-// Paste (command 5415) and copy of the current image through the clipboard, in the CF_DIB format.
+// Paste (command kPaste) and copy of the current image through the clipboard, in the CF_DIB format.
 #include <windows.h>
 
 #include <cstring>
@@ -7,7 +7,9 @@
 #include "codecs/Clipboard.h"
 #include "shell/Language_win32.h"
 #include "ui/app/App.h"
-#include "ui/filelist/ListBox.h"
+#include "ui/document/Documents.h"
+#include "ui/filelist/FileListWindow.h"
+#include "ui/view/View.h"
 
 namespace {
 
@@ -34,7 +36,7 @@ ImageData* readClipboardImage() {
 }  // namespace
 
 void pasteImage() {
-    if (app.editor.trimMode != 0) return;
+    if (active(app.editor.trimMode)) return;
     ImageData* image = readClipboardImage();
     if (!image) return;  // the current image stays
 

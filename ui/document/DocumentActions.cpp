@@ -2,9 +2,13 @@
 // cancel. Every path ends with the view re-fitted and the title, toolbar and file list current.
 #include "codecs/jpeg/JpegCodec.h"
 #include "document/OutputJob.h"
-#include "shell/JobOptions.h"
 #include "shell/Language_win32.h"
 #include "ui/app/App.h"
+#include "ui/document/Documents.h"
+#include "ui/filelist/FileListWindow.h"
+#include "ui/menus/Menus.h"
+#include "ui/view/View.h"
+#include "ui/window/MainWindow.h"
 
 namespace {
 
@@ -29,15 +33,6 @@ void rememberDocumentFolder() {
     app.settings.currentFolder.assign(path.c_str(), static_cast<std::uint32_t>(cut));
 }
 
-OutputOptions currentOutputOptions() {
-    OutputOptions options;
-    outputOptionsFromSettings(app.settings, options);
-    options.trimWidth = app.trimOptions.trimWidth;
-    options.trimHeight = app.trimOptions.trimHeight;
-    options.sharpen = app.trimOptions.sharpen;
-    return options;
-}
-
 // The end of every trim, executed or cancelled.
 void afterTrim(bool refit) {
     setBusyCursor(false);
@@ -49,7 +44,6 @@ void afterTrim(bool refit) {
     }
     refreshTitle();
     refreshToolbarStates();
-    app.editor.suspendAccelerators = false;
     reopenListWindow();
     repaintView();
 }
@@ -61,7 +55,7 @@ bool openDocument(const WideString* path, bool refreshList) {
     WideString target;
     if (path) target.assign(*path);  // the path may live in a list that the refresh replaces
     const bool loaded = LoadDocument(app.document, path ? &target : nullptr, windowHost(), &why);
-    app.shade.valid = false;
+    invalidateShading();
     if (!loaded && why) showErrorMessage(why);
     fitView();
     writeZoomBox();
@@ -73,7 +67,7 @@ bool openDocument(const WideString* path, bool refreshList) {
 }
 
 void documentChanged() {
-    app.shade.valid = false;
+    invalidateShading();
     fitView();
     writeZoomBox();
     refreshTitle();
@@ -90,23 +84,23 @@ void showOutputFailure(std::uint32_t messageId, const WideString& libraryMessage
 }
 
 void finishTrim() {
-    if (app.editor.trimMode != 3) return;
+    if (app.editor.trimMode != TrimMode::Adjusting) return;
     setBusyCursor(true);
     removeTrimKeyHook();
-    const OutputOptions options = currentOutputOptions();
+    const OutputOptions& options = app.settings;
     OutputFailure failure;
     ImageData* result = BuildOutputImage(app.editor, app.document, options, failure);
     bool installed = false;
     if (result) {
         installed = InstallImage(app.document, *result, windowHost());
         freeImageData(result);
-        app.shade.valid = false;
+        invalidateShading();
         fitView();
     } else if (failure.messageId) {
         showOutputFailure(failure.messageId, failure.libraryMessage);
     }
     if (installed) {
-        if (options.outputFormat == output::kClipboard) {
+        if (options.outputFormat == OutputFormat::Clipboard) {
             copyImageToClipboard();
         } else {
             WideString folder;

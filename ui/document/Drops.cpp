@@ -10,6 +10,8 @@
 
 #include "platform/platform.h"
 #include "ui/app/App.h"
+#include "ui/document/Documents.h"
+#include "ui/filelist/FileListWindow.h"
 
 namespace {
 
@@ -61,7 +63,7 @@ WideString resolveShortcut(const WideString& path) {
 
 void openDroppedFiles(HDROP drop) {
     WideString path;
-    if (IsWindowEnabled(app.mainWindow) && app.editor.trimMode == 0 &&
+    if (IsWindowEnabled(app.mainWindow) && !active(app.editor.trimMode) &&
         DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0) > 0) {
         const UINT length = DragQueryFileW(drop, 0, nullptr, 0);
         std::vector<wchar_t> name(length + 1);

@@ -1,10 +1,12 @@
-// Command 5000: the open dialog for every image format the program and its plug-ins read.
+// Command kOpen: the open dialog for every image format the program and its plug-ins read.
 #include <windows.h>
 #include <commdlg.h>
 
 #include "shell/FileDialogs.h"
 #include "shell/Language_win32.h"
 #include "ui/app/App.h"
+#include "ui/document/Documents.h"
+#include "ui/filelist/FileListWindow.h"
 
 namespace {
 
@@ -16,7 +18,7 @@ std::vector<WideString> pluginPatterns() { return {}; }
 }  // namespace
 
 bool openWithDialog() {
-    if (app.editor.trimMode != 0) return false;
+    if (active(app.editor.trimMode)) return false;
     enableListWindow(false);
 
     const std::u16string filter = openDialogFilter(loadText, pluginPatterns());

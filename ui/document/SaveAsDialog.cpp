@@ -1,35 +1,28 @@
-// The Save As dialog: for the current image (command 5410) and for a trim result when the output is
+// The Save As dialog: for the current image (command kSaveAs) and for a trim result when the output is
 // not saved automatically. The format chosen in the dialog holds for that one save.
 #include <windows.h>
 #include <commdlg.h>
 
+#include "document/OutputJob.h"
 #include "shell/FileDialogs.h"
-#include "shell/JobOptions.h"
 #include "shell/Language_win32.h"
 #include "ui/app/App.h"
+#include "ui/document/Documents.h"
+#include "ui/filelist/FileListWindow.h"
 
 namespace {
 
 const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
-OutputOptions currentOutputOptions() {
-    OutputOptions options;
-    outputOptionsFromSettings(app.settings, options);
-    // The size fields and the sharpen switch live in the trim options until exit.
-    options.trimWidth = app.trimOptions.trimWidth;
-    options.trimHeight = app.trimOptions.trimHeight;
-    options.sharpen = app.trimOptions.sharpen;
-    return options;
-}
-
 }  // namespace
 
 bool saveAsDialog(const WideString& folder) {
     if (!app.document.shadedPixels) return false;
-    const bool listWasOpen = app.listWindow != nullptr;
+    const bool listWasOpen = listWindowOpen();
     closeListWindow(false);
 
-    OutputOptions options = currentOutputOptions();
+    // Taken from the settings for this save: the format chosen in the dialog changes only it.
+    OutputOptions options = app.settings;
     const std::u16string filter = saveDialogFilter(loadText);
     wchar_t file[MAX_PATH] = {};
     const WideString baseName = saveBaseName(app.document.path);
@@ -52,9 +45,7 @@ bool saveAsDialog(const WideString& folder) {
     WideString path;
     if (GetSaveFileNameW(&dialog)) {
         RedrawWindow(app.mainWindow, nullptr, nullptr, RDW_UPDATENOW | RDW_ALLCHILDREN);
-        const std::int32_t format = formatOfSaveFilter(dialog.nFilterIndex);
-        // Only the options copy changes: the output-format setting stays as it was.
-        if (format >= 0) options.outputFormat = format;
+        formatOfSaveFilter(dialog.nFilterIndex, options.outputFormat);
         path.assign(reinterpret_cast<const char16_t*>(file));
         HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
         OutputFailure failure;
@@ -71,8 +62,8 @@ bool saveAsDialog(const WideString& folder) {
 }
 
 void saveAsCurrent() {
-    if (app.editor.trimMode != 0 || !app.document.shadedPixels) return;
-    const OutputOptions options = currentOutputOptions();
+    if (active(app.editor.trimMode) || !app.document.shadedPixels) return;
+    const OutputOptions& options = app.settings;
     WideString folder;
     OutputFailure failure;
     if (!ResolveOutputFolder(app.document, options, false, folder, failure)) {

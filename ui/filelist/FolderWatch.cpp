@@ -3,9 +3,14 @@
 #include <windows.h>
 
 #include "ui/app/App.h"
+#include "ui/filelist/FileListWindow.h"
 #include "ui/filelist/ListBox.h"
+#include "ui/window/MainWindow.h"
 
 namespace {
+
+HANDLE changeHandle = nullptr;            // the watched folder's change notification
+std::vector<WideString> listPatterns;     // the extensions the list shows, read once
 
 const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
@@ -31,27 +36,27 @@ void watchFolder(const WideString& folder) {
     closeChangeNotification();
     if (folder.empty()) return;
     HANDLE handle = FindFirstChangeNotificationW(wide(folder.c_str()), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
-    if (handle != INVALID_HANDLE_VALUE) app.changeHandle = handle;
+    if (handle != INVALID_HANDLE_VALUE) changeHandle = handle;
 }
 
 }  // namespace
 
 void refreshFileList() {
-    if (app.listPatterns.empty()) app.listPatterns = fileListPatterns();
+    if (listPatterns.empty()) listPatterns = fileListPatterns();
     // Watched even when it holds no image yet, so one added later shows up.
     watchFolder(folderToWatch());
-    RefreshList(app.fileList, app.document.path, app.listPatterns);
+    RefreshList(app.fileList, app.document.path, listPatterns);
     fillListWindow();
 }
 
 void checkFolderChange() {
-    if (!app.changeHandle || WaitForSingleObject(app.changeHandle, 0) != WAIT_OBJECT_0) return;
+    if (!changeHandle || WaitForSingleObject(changeHandle, 0) != WAIT_OBJECT_0) return;
     refreshFileList();
     // Whether a list exists may have changed; trim mode keeps its own toolbar states.
-    if (app.editor.trimMode == 0) refreshToolbarStates();
+    if (!active(app.editor.trimMode)) refreshToolbarStates();
 }
 
 void closeChangeNotification() {
-    if (app.changeHandle) FindCloseChangeNotification(app.changeHandle);
-    app.changeHandle = nullptr;
+    if (changeHandle) FindCloseChangeNotification(changeHandle);
+    changeHandle = nullptr;
 }

@@ -1,8 +1,5 @@
-// The file list window's list box, for the modules that change the list or the document.
+// Inside the file list module: the list box shows app.fileList (its count, its extent and the
+// document's entry; nothing when the window is closed).
 #pragma once
 
-// The list box shows app.fileList: its count, its extent and the document's entry (nothing when
-// the window is closed).
 void fillListWindow();
-// No entry is shown selected (after a paste).
-void clearListBoxSelection();

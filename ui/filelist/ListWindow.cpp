@@ -3,10 +3,25 @@
 #include <windows.h>
 
 #include "shell/Language_win32.h"
+#include "shell/WindowTexts.h"
 #include "ui/app/App.h"
+#include "ui/app/WindowBinding.h"
+#include "ui/controls/Controls.h"
+#include "ui/document/Documents.h"
+#include "ui/filelist/FileListWindow.h"
 #include "ui/filelist/ListBox.h"
 
 namespace {
+
+// The list window's state, bound to it each time it is created; its size outlives it.
+struct ListWindowState {
+    HWND window = nullptr;
+    HWND listBox = nullptr;
+    int width = 180;
+    int height = 360;
+    bool reopen = false;  // closed for trim mode or a dialog, to come back afterwards
+};
+ListWindowState list;
 
 constexpr wchar_t kListClass[] = L"Vantle_list_class";
 constexpr COLORREF kSelectionFill = 0xFFFFE8;
@@ -22,7 +37,7 @@ int itemHeight() { return app.metrics.textHeight + 2; }
 // The widest name in the UI font plus the list box's static edge and the text's inset on both
 // sides, so the last letter can be scrolled clear of the selection frame.
 int horizontalExtent() {
-    HDC dc = GetDC(app.listBox);
+    HDC dc = GetDC(list.listBox);
     HGDIOBJ old = app.uiFont ? SelectObject(dc, app.uiFont) : nullptr;
     int widest = 0;
     for (const FileEntry& entry : app.fileList.entries) {
@@ -32,7 +47,7 @@ int horizontalExtent() {
             widest = size.cx;
     }
     if (old) SelectObject(dc, old);
-    ReleaseDC(app.listBox, dc);
+    ReleaseDC(list.listBox, dc);
     RECT edge{0, 0, 0, 0};
     AdjustWindowRectEx(&edge, WS_CHILD, FALSE, WS_EX_STATICEDGE);
     return widest + (edge.right - edge.left) + 2 * kTextInset;
@@ -42,7 +57,8 @@ HWND createListBox(HWND parent, int width, int height) {
     HWND box = CreateWindowExW(WS_EX_STATICEDGE, L"ListBox", nullptr,
                                WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_HSCROLL | LBS_NODATA | LBS_NOINTEGRALHEIGHT |
                                    LBS_OWNERDRAWFIXED | LBS_NOTIFY,
-                               0, 0, width, height, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kListBox)),
+                               0, 0, width, height, parent,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(control::kListBox)),
                                app.exeInstance, nullptr);
     if (box) SendMessageW(box, LB_SETITEMHEIGHT, 0, itemHeight());
     return box;
@@ -71,82 +87,77 @@ void drawEntry(const DRAWITEMSTRUCT& item) {
 
 // The user picked an entry: open it, leaving the list as it is.
 void openSelected() {
-    const LRESULT index = SendMessageW(app.listBox, LB_GETCURSEL, 0, 0);
+    const LRESULT index = SendMessageW(list.listBox, LB_GETCURSEL, 0, 0);
     if (index == LB_ERR) return;
     WideString path;
     if (!SelectListEntry(app.fileList, static_cast<std::int32_t>(index), path)) return;
     openDocument(&path, false);
 }
 
-void rememberSize(HWND window) {
+void rememberSize(ListWindowState& state) {
     RECT r;
-    if (!GetWindowRect(window, &r)) return;
-    app.listWindowWidth = r.right - r.left;
-    app.listWindowHeight = r.bottom - r.top;
+    if (!GetWindowRect(state.window, &r)) return;
+    state.width = r.right - r.left;
+    state.height = r.bottom - r.top;
 }
 
-LRESULT CALLBACK listWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT handleListMessage(ListWindowState& state, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_MEASUREITEM: {
         auto* item = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        if (item->CtlID != static_cast<UINT>(ids::kListBox)) break;
+        if (item->CtlID != static_cast<UINT>(control::kListBox)) break;
         item->itemHeight = static_cast<UINT>(itemHeight());
         return TRUE;
     }
     case WM_DRAWITEM: {
         const auto* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item->CtlID != static_cast<UINT>(ids::kListBox)) break;
+        if (item->CtlID != static_cast<UINT>(control::kListBox)) break;
         drawEntry(*item);
         return TRUE;
     }
     case WM_COMMAND:
-        if (LOWORD(wParam) == ids::kListBox && HIWORD(wParam) == LBN_SELCHANGE) openSelected();
+        if (LOWORD(wParam) == control::kListBox && HIWORD(wParam) == LBN_SELCHANGE) openSelected();
         return 0;
     case WM_SETFOCUS:
         // The keys go to the list, so the arrows walk through the folder.
-        if (app.listBox) SetFocus(app.listBox);
+        if (state.listBox) SetFocus(state.listBox);
         return 0;
     case WM_SIZE:
-        if (app.listBox) MoveWindow(app.listBox, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        if (state.listBox) MoveWindow(state.listBox, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
         return 0;
     case WM_CLOSE:
-        rememberSize(window);
+        rememberSize(state);
         break;  // the default destroys the window
     case WM_DESTROY:
-        if (app.listWindow == window) {
-            app.listWindow = nullptr;
-            app.listBox = nullptr;
-            errorBoxWindows.fileList = nullptr;
-        }
+        state.listBox = nullptr;
+        errorBoxWindows.fileList = nullptr;
         return 0;
     default:
         break;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return DefWindowProcW(state.window, message, wParam, lParam);
 }
 
 void placeListWindow() {
     RECT main{}, work{}, rebar{};
     GetWindowRect(app.mainWindow, &main);
-    if (app.rebar) GetWindowRect(app.rebar, &rebar);
+    if (rebarWindow()) GetWindowRect(rebarWindow(), &rebar);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     if (GetMonitorInfoW(MonitorFromWindow(app.mainWindow, MONITOR_DEFAULTTONEAREST), &monitor))
         work = monitor.rcWork;
     else
         SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-    const ScreenPoint at = PlaceListWindow(screenRect(main), screenRect(work), screenRect(rebar), app.listWindowWidth);
+    const ScreenPoint at = PlaceListWindow(screenRect(main), screenRect(work), screenRect(rebar), list.width);
     // On top of the main window again, in case something covered it.
-    SetWindowPos(app.listWindow, HWND_TOP, at.x, at.y, app.listWindowWidth, app.listWindowHeight,
-                 SWP_NOACTIVATE);
+    SetWindowPos(list.window, HWND_TOP, at.x, at.y, list.width, list.height, SWP_NOACTIVATE);
 }
 
 bool createListWindow() {
-    const WideString title = loadText(20017);
+    const WideString title = loadText(kTextListWindowTitle);
     HWND window = CreateWindowExW(WS_EX_TOOLWINDOW, kListClass, wide(title.c_str()),
-                                  WS_POPUPWINDOW | WS_CLIPCHILDREN | WS_DLGFRAME | WS_THICKFRAME, 0, 0,
-                                  app.listWindowWidth, app.listWindowHeight, app.mainWindow, nullptr,
-                                  app.exeInstance, nullptr);
+                                  WS_POPUPWINDOW | WS_CLIPCHILDREN | WS_DLGFRAME | WS_THICKFRAME, 0, 0, list.width,
+                                  list.height, app.mainWindow, nullptr, app.exeInstance, &list);
     if (!window) return false;
     if (HMENU menu = GetSystemMenu(window, FALSE)) {
         DeleteMenu(menu, SC_RESTORE, MF_BYCOMMAND);
@@ -160,8 +171,7 @@ bool createListWindow() {
         DestroyWindow(window);
         return false;
     }
-    app.listWindow = window;
-    app.listBox = box;
+    list.listBox = box;
     errorBoxWindows.fileList = window;
     return true;
 }
@@ -169,22 +179,23 @@ bool createListWindow() {
 }  // namespace
 
 void fillListWindow() {
-    if (!app.listBox) return;
-    SendMessageW(app.listBox, LB_RESETCONTENT, 0, 0);
+    HWND box = list.listBox;
+    if (!box) return;
+    SendMessageW(box, LB_RESETCONTENT, 0, 0);
     if (!app.fileList.exists()) {
-        SendMessageW(app.listBox, LB_SETHORIZONTALEXTENT, 0, 0);
+        SendMessageW(box, LB_SETHORIZONTALEXTENT, 0, 0);
         return;
     }
-    SendMessageW(app.listBox, LB_SETCOUNT, static_cast<WPARAM>(app.fileList.count()), 0);
-    SendMessageW(app.listBox, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(horizontalExtent()), 0);
-    SendMessageW(app.listBox, LB_SETCURSEL, static_cast<WPARAM>(app.fileList.listSelection), 0);
+    SendMessageW(box, LB_SETCOUNT, static_cast<WPARAM>(app.fileList.count()), 0);
+    SendMessageW(box, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(horizontalExtent()), 0);
+    SendMessageW(box, LB_SETCURSEL, static_cast<WPARAM>(app.fileList.listSelection), 0);
 }
 
 bool registerListClass() {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_HREDRAW | CS_VREDRAW;
-    wc.lpfnWndProc = listWindowProc;
+    wc.lpfnWndProc = boundWindowProc<ListWindowState, handleListMessage>;
     wc.hInstance = app.exeInstance;
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
@@ -196,34 +207,36 @@ namespace {
 
 void showList(int command) {
     if (!app.fileList.exists()) return;
-    if (!app.listWindow && !createListWindow()) return;
+    if (!list.window && !createListWindow()) return;
     fillListWindow();
     placeListWindow();
-    ShowWindow(app.listWindow, command);
+    ShowWindow(list.window, command);
 }
 
 }  // namespace
 
 void showListWindow() { showList(SW_SHOW); }
 
+bool listWindowOpen() { return list.window != nullptr; }
+
 void closeListWindow(bool reopenLater) {
-    if (!app.listWindow) return;
-    rememberSize(app.listWindow);
-    DestroyWindow(app.listWindow);
-    app.reopenListWindow = reopenLater;
+    if (!list.window) return;
+    rememberSize(list);
+    DestroyWindow(list.window);
+    list.reopen = reopenLater;
 }
 
 void reopenListWindow() {
-    if (!app.reopenListWindow) return;
-    app.reopenListWindow = false;
+    if (!list.reopen) return;
+    list.reopen = false;
     // Back after a trim or a dialog: the keys stay with the main window.
     showList(SW_SHOWNOACTIVATE);
 }
 
 void enableListWindow(bool enable) {
-    if (app.listWindow) EnableWindow(app.listWindow, enable ? TRUE : FALSE);
+    if (list.window) EnableWindow(list.window, enable ? TRUE : FALSE);
 }
 
 void clearListBoxSelection() {
-    if (app.listBox) SendMessageW(app.listBox, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
+    if (list.listBox) SendMessageW(list.listBox, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
 }

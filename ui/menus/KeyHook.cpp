@@ -6,6 +6,7 @@
 #include <shellapi.h>
 
 #include "ui/app/App.h"
+#include "ui/menus/Menus.h"
 
 namespace {
 

@@ -5,10 +5,25 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include "ui/menus/Menus.h"
+
 #include "shell/Language_win32.h"
 #include "ui/app/App.h"
+#include "ui/controls/Controls.h"
+#include "ui/view/View.h"
 
 namespace {
+
+// The item texts and keys of the slots, the holder (never shown) that keeps the three popups as its
+// items 0, 1, 2, and the popups.
+struct MenuState {
+    MenuModel model;
+    HMENU holder = nullptr;
+    HMENU main = nullptr;
+    HMENU shade = nullptr;
+    HMENU preset = nullptr;
+};
+MenuState menus;
 
 const wchar_t* wide(const WideString& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
 
@@ -32,7 +47,7 @@ void insertItem(HMENU menu, UINT position, std::uint16_t cmd, UINT extraType) {
     info.fMask = MIIM_STRING | MIIM_FTYPE | MIIM_ID | MIIM_DATA;
     info.fType = MFT_OWNERDRAW | extraType;
     info.wID = cmd;
-    info.dwItemData = reinterpret_cast<ULONG_PTR>(&app.menus.items[slot]);
+    info.dwItemData = reinterpret_cast<ULONG_PTR>(&menus.model.items[slot]);
     info.dwTypeData = const_cast<wchar_t*>(wide(name));
     InsertMenuItemW(menu, position, TRUE, &info);
 }
@@ -60,46 +75,46 @@ void enableItem(HMENU menu, UINT cmd, bool enabled) {
 }  // namespace
 
 void buildMenus() {
-    buildMenuItems(app.slots, app.menus);
-    app.menuHolder = CreateMenu();
-    app.mainMenu = CreatePopupMenu();
-    app.shadeMenu = CreatePopupMenu();
-    app.presetMenu = CreatePopupMenu();
-    if (!app.menuHolder || !app.mainMenu || !app.shadeMenu || !app.presetMenu) {
+    buildMenuItems(app.slots, menus.model);
+    menus.holder = CreateMenu();
+    menus.main = CreatePopupMenu();
+    menus.shade = CreatePopupMenu();
+    menus.preset = CreatePopupMenu();
+    if (!menus.holder || !menus.main || !menus.shade || !menus.preset) {
         // Whatever was made goes; without menus the commands still work from the toolbars and keys.
-        for (HMENU* menu : {&app.mainMenu, &app.shadeMenu, &app.presetMenu, &app.menuHolder}) {
+        for (HMENU* menu : {&menus.main, &menus.shade, &menus.preset, &menus.holder}) {
             if (*menu) DestroyMenu(*menu);
             *menu = nullptr;
         }
         return;
     }
     // The holder owns the popups from here on: destroying it destroys them.
-    attachPopup(app.menuHolder, app.mainMenu);
-    attachPopup(app.menuHolder, app.shadeMenu);
-    attachPopup(app.menuHolder, app.presetMenu);
-    fillMenu(app.mainMenu, kMainMenuItems, 0, false);
-    fillMenu(app.shadeMenu, kShadeMenuItems, MFT_RADIOCHECK, false);
-    fillMenu(app.presetMenu, kPresetMenuItems, 0, true);
+    attachPopup(menus.holder, menus.main);
+    attachPopup(menus.holder, menus.shade);
+    attachPopup(menus.holder, menus.preset);
+    fillMenu(menus.main, kMainMenuItems, 0, false);
+    fillMenu(menus.shade, kShadeMenuItems, MFT_RADIOCHECK, false);
+    fillMenu(menus.preset, kPresetMenuItems, 0, true);
     buildPresetItems();
 }
 
 void destroyMenus() {
-    if (app.menuHolder) {
-        DestroyMenu(app.menuHolder);
+    if (menus.holder) {
+        DestroyMenu(menus.holder);
     } else {
-        for (HMENU menu : {app.mainMenu, app.shadeMenu, app.presetMenu})
+        for (HMENU menu : {menus.main, menus.shade, menus.preset})
             if (menu) DestroyMenu(menu);
     }
-    app.menuHolder = app.mainMenu = app.shadeMenu = app.presetMenu = nullptr;
+    menus.holder = menus.main = menus.shade = menus.preset = nullptr;
 }
 
 void buildPresetItems() {
-    buildPresetTexts(app.trimOptions.presetWidth, app.trimOptions.presetHeight, app.settings.presetName, app.menus);
-    if (!app.presetMenu) return;
+    buildPresetTexts(app.settings.presetWidth, app.settings.presetHeight, app.settings.presetName, menus.model);
+    if (!menus.preset) return;
     // Run again after the presets change: the old items make way for the new ones.
-    for (std::uint32_t k = 0; k < kPresetCount; ++k) DeleteMenu(app.presetMenu, command::kPreset1 + k, MF_BYCOMMAND);
+    for (std::uint32_t k = 0; k < kPresetCount; ++k) DeleteMenu(menus.preset, command::kPreset1 + k, MF_BYCOMMAND);
     for (std::uint32_t k = 0; k < kPresetCount; ++k)
-        insertItem(app.presetMenu, k, static_cast<std::uint16_t>(command::kPreset1 + k), 0);
+        insertItem(menus.preset, k, static_cast<std::uint16_t>(command::kPreset1 + k), 0);
 }
 
 void rebuildAfterKeyChange() {
@@ -116,10 +131,10 @@ void rebuildAfterLanguageChange() {
     // held.
     ACCEL entries[kKeySlotCount];
     int count = 0;
-    if (app.accelTable) {
-        count = CopyAcceleratorTableW(app.accelTable, nullptr, 0);
+    if (HACCEL table = acceleratorTable()) {
+        count = CopyAcceleratorTableW(table, nullptr, 0);
         if (count > static_cast<int>(kKeySlotCount)) count = kKeySlotCount;
-        if (count > 0) count = CopyAcceleratorTableW(app.accelTable, entries, count);
+        if (count > 0) count = CopyAcceleratorTableW(table, entries, count);
     }
     // A resource-format table marks its last entry with 0x80; it is no modifier.
     matchKeySlots(app.slots, reinterpret_cast<const AccelRecord*>(entries), count > 0 ? count : 0, 0x7F);
@@ -130,28 +145,27 @@ void rebuildAfterLanguageChange() {
 
 void updateMenuState(HMENU menu) {
     if (!menu) return;
-    if (menu == app.mainMenu) {
+    if (menu == menus.main) {
         enableItem(menu, command::kReload, app.document.sourcePixels && !app.document.path.empty());
         enableItem(menu, command::kSaveAs, app.document.displayPixels != nullptr);
         enableItem(menu, command::kPaste, IsClipboardFormatAvailable(CF_DIB));
-    } else if (menu == app.shadeMenu) {
-        const std::uint16_t checked = shadeMenuCheckedCommand(app.trimOptions.outsideShade);
+    } else if (menu == menus.shade) {
+        const std::uint16_t checked = shadeMenuCheckedCommand(app.settings.outsideShade);
         for (std::uint16_t cmd : kShadeMenuItems)
             if (cmd != command::kSeparator)
                 CheckMenuItem(menu, cmd, MF_BYCOMMAND | (cmd == checked ? MF_CHECKED : MF_UNCHECKED));
     }
 }
 
-// `window` is where WM_CONTEXTMENU came from: the view, or the main window passing on a request it
-// has already found to be the view's.
 void showMainMenu(HWND window, POINT screen) {
-    if (app.editor.trimMode != 0 || !app.mainMenu || !app.view) return;
-    if (window != app.view && window != app.mainWindow) return;
+    HWND view = viewWindow();
+    if (active(app.editor.trimMode) || !menus.main || !view) return;
+    if (window != view && window != app.mainWindow) return;
     if (screen.x == -1 && screen.y == -1) {  // from the keyboard: the view's top-left corner
         screen = POINT{0, 0};
-        ClientToScreen(app.view, &screen);
+        ClientToScreen(view, &screen);
     }
-    TrackPopupMenuEx(app.mainMenu, TPM_NOANIMATION, screen.x, screen.y, app.mainWindow, nullptr);
+    TrackPopupMenuEx(menus.main, TPM_NOANIMATION, screen.x, screen.y, app.mainWindow, nullptr);
 }
 
 void showMenuUnderButton(HWND toolbar, int command, HMENU menu) {
@@ -162,11 +176,17 @@ void showMenuUnderButton(HWND toolbar, int command, HMENU menu) {
     if (index >= 0) SendMessageW(toolbar, TB_SETHOTITEM, index, 0);  // the button stays lit while the menu is up
     MapWindowPoints(toolbar, nullptr, reinterpret_cast<POINT*>(&button), 2);
     // The button's tooltip would otherwise come up over the menu's first item.
-    if (app.tooltip) SendMessageW(app.tooltip, TTM_ACTIVATE, FALSE, 0);
+    HWND tooltip = tooltipWindow();
+    if (tooltip) SendMessageW(tooltip, TTM_ACTIVATE, FALSE, 0);
     // Near the bottom of the screen the menu opens above the button rather than over it.
     TPMPARAMS avoid{sizeof avoid, button};
     TrackPopupMenuEx(menu, TPM_NOANIMATION | TPM_LEFTALIGN | TPM_TOPALIGN | TPM_VERTICAL, button.left, button.bottom,
                      app.mainWindow, &avoid);
-    if (app.tooltip) SendMessageW(app.tooltip, TTM_ACTIVATE, TRUE, 0);
+    if (tooltip) SendMessageW(tooltip, TTM_ACTIVATE, TRUE, 0);
     SendMessageW(toolbar, TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
 }
+
+HMENU mainMenu() { return menus.main; }
+HMENU shadeMenu() { return menus.shade; }
+HMENU presetMenu() { return menus.preset; }
+const MenuModel& menuModel() { return menus.model; }

@@ -1,41 +1,43 @@
-// The images of the toolbar strips (bitmaps 150 and 151), in strip order. The main toolbar's images
+// The images of the toolbar strips (VANTLE_TOOLBAR_IMAGES and its disabled twin), in strip order. The main toolbar's images
 // come first in the order its buttons name them; the others serve the remaining toolbars and any
 // menu or button that wants a picture.
 #pragma once
 
 #include <cstdint>
 
+#include "trim/Identifiers.h"
+
 namespace toolbar_image {
 enum Index : int {
-    menu,              // 5020
-    open,              // 5000
-    fileList,          // 5010
-    fitToWindow,       // 5100
-    actualSize,        // 5110
-    shading,           // 5200
-    trim,              // 5700
-    cancelTrim,        // 5701
-    centreTrim,        // 5702
-    resetPerspective,  // 5800
-    cornerLeft,        // 5801
-    cornerRight,       // 5802
-    cornerUp,          // 5803
-    cornerDown,        // 5804
-    outputOptions,     // 5300
-    sizePreset,        // 5350
-    saveAs,            // 5410
-    paste,             // 5415
+    menu,              // kMainMenu
+    open,              // kOpen
+    fileList,          // kFileList
+    fitToWindow,       // kZoomFit
+    actualSize,        // kZoomActual
+    shading,           // kShadeMenu
+    trim,              // kTrimExecute
+    cancelTrim,        // kTrimCancel
+    centreTrim,        // kTrimCentre
+    resetPerspective,  // kPerspectiveReset
+    cornerLeft,        // kCornerLeft
+    cornerRight,       // kCornerRight
+    cornerUp,          // kCornerUp
+    cornerDown,        // kCornerDown
+    outputOptions,     // kOutputOptions
+    sizePreset,        // kPresetMenu
+    saveAs,            // kSaveAs
+    paste,             // kPaste
     copy,              // output to the clipboard
-    zoomIn,            // 5230
-    zoomOut,           // 5231
-    zoomToggle,        // 5120
-    reload,            // 5400
-    keys,              // 5420
-    plugins,           // 5430
-    display,           // 5440
-    help,              // 5450
-    about,             // 5460
-    editPresets,       // 5608
+    zoomIn,            // kZoomIn
+    zoomOut,           // kZoomOut
+    zoomToggle,        // kZoomToggle
+    reload,            // kReload
+    keys,              // kKeyDialog
+    plugins,           // kPluginDialog
+    display,           // kDisplayDialog
+    help,              // kHelp
+    about,             // kAbout
+    editPresets,       // kPresetDialog
     count
 };
 }  // namespace toolbar_image
@@ -47,34 +49,34 @@ constexpr std::uint32_t kToolbarMaskColour = 0xFF00FF;  // COLORREF of the trans
 constexpr int toolbarImageOfCommand(std::uint16_t command) {
     namespace ti = toolbar_image;
     switch (command) {
-    case 5020: return ti::menu;
-    case 5000: return ti::open;
-    case 5010: return ti::fileList;
-    case 5100: return ti::fitToWindow;
-    case 5110: return ti::actualSize;
-    case 5200: return ti::shading;
-    case 5700: return ti::trim;
-    case 5701: return ti::cancelTrim;
-    case 5702: return ti::centreTrim;
-    case 5800: return ti::resetPerspective;
-    case 5801: return ti::cornerLeft;
-    case 5802: return ti::cornerRight;
-    case 5803: return ti::cornerUp;
-    case 5804: return ti::cornerDown;
-    case 5300: return ti::outputOptions;
-    case 5350: return ti::sizePreset;
-    case 5410: return ti::saveAs;
-    case 5415: return ti::paste;
-    case 5230: return ti::zoomIn;
-    case 5231: return ti::zoomOut;
-    case 5120: return ti::zoomToggle;
-    case 5400: return ti::reload;
-    case 5420: return ti::keys;
-    case 5430: return ti::plugins;
-    case 5440: return ti::display;
-    case 5450: return ti::help;
-    case 5460: return ti::about;
-    case 5608: return ti::editPresets;
+    case command::kMainMenu: return ti::menu;
+    case command::kOpen: return ti::open;
+    case command::kFileList: return ti::fileList;
+    case command::kZoomFit: return ti::fitToWindow;
+    case command::kZoomActual: return ti::actualSize;
+    case command::kShadeMenu: return ti::shading;
+    case command::kTrimExecute: return ti::trim;
+    case command::kTrimCancel: return ti::cancelTrim;
+    case command::kTrimCentre: return ti::centreTrim;
+    case command::kPerspectiveReset: return ti::resetPerspective;
+    case command::kCornerLeft: return ti::cornerLeft;
+    case command::kCornerRight: return ti::cornerRight;
+    case command::kCornerUp: return ti::cornerUp;
+    case command::kCornerDown: return ti::cornerDown;
+    case command::kOutputOptions: return ti::outputOptions;
+    case command::kPresetMenu: return ti::sizePreset;
+    case command::kSaveAs: return ti::saveAs;
+    case command::kPaste: return ti::paste;
+    case command::kZoomIn: return ti::zoomIn;
+    case command::kZoomOut: return ti::zoomOut;
+    case command::kZoomToggle: return ti::zoomToggle;
+    case command::kReload: return ti::reload;
+    case command::kKeyDialog: return ti::keys;
+    case command::kPluginDialog: return ti::plugins;
+    case command::kDisplayDialog: return ti::display;
+    case command::kHelp: return ti::help;
+    case command::kAbout: return ti::about;
+    case command::kPresetDialog: return ti::editPresets;
     default: return -1;
     }
 }

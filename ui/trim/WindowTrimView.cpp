@@ -4,11 +4,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstring>
-
-#include "codecs/ImageData.h"
 #include "ui/app/App.h"
-#include "ui/view/ViewDrawing.h"
+#include "ui/app/WindowHelpers.h"
+#include "ui/controls/Controls.h"
+#include "ui/filelist/FileListWindow.h"
+#include "ui/menus/Menus.h"
+#include "ui/trim/TrimWindow.h"
+#include "ui/view/View.h"
+#include "ui/window/MainWindow.h"
 
 namespace {
 
@@ -40,97 +43,78 @@ public:
         if (HWND spin = controlById(id))
             SendMessageW(spin, UDM_SETPOS32, 0, pos);
         else
-            writeBox(id - (kSpinLeft - kBoxLeft), pos);
+            writeBox(control::buddyOfSpin(id), pos);
     }
     void enableGroup(ControlGroup group, bool enable) override {
+        using namespace control;
         switch (group) {
         case ControlGroup::FileButtons:
-            enableButtons(ids::kMainToolbar, {command::kMainMenu, command::kOpen, command::kFileList}, enable);
+            enableButtons(kMainToolbar, {command::kMainMenu, command::kOpen, command::kFileList}, enable);
             if (enable) refreshToolbarStates();
             break;
         case ControlGroup::Panels:
-            enableButtons(ids::kMainToolbar, {command::kZoomFit, command::kZoomActual, command::kShadeMenu}, enable);
-            enableButtons(ids::kOutputToolbar, {command::kOutputOptions}, enable);
-            enableButtons(ids::kSizeToolbar, {command::kPresetMenu}, enable);
-            enableControls({ids::kZoomLabel, ids::kZoomBox, ids::kZoomSpin, ids::kZoomUnit, ids::kFormatCombo,
-                            ids::kWidthLabel, ids::kHeightLabel, ids::kWidthBox, ids::kHeightBox, ids::kWidthSpin,
-                            ids::kHeightSpin},
+            enableButtons(kMainToolbar, {command::kZoomFit, command::kZoomActual, command::kShadeMenu}, enable);
+            enableButtons(kOutputToolbar, {command::kOutputOptions}, enable);
+            enableButtons(kSizeToolbar, {command::kPresetMenu}, enable);
+            enableControls({kZoomLabel, kZoomBox, kZoomSpin, kZoomUnit, kFormatCombo, kWidthLabel, kHeightLabel,
+                            kWidthBox, kHeightBox, kWidthSpin, kHeightSpin},
                            enable);
-            EnableScrollBar(app.view, SB_BOTH, enable ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
+            EnableScrollBar(viewWindow(), SB_BOTH, enable ? ESB_ENABLE_BOTH : ESB_DISABLE_BOTH);
             if (enable) refreshToolbarStates();
             break;
         case ControlGroup::CancelButton:
-            enableButtons(ids::kTrimToolbar, {command::kTrimCancel}, enable);
+            enableButtons(kTrimToolbar, {command::kTrimCancel}, enable);
             break;
         case ControlGroup::ExecuteButton:
-            enableButtons(ids::kTrimToolbar, {command::kTrimExecute}, enable);
+            enableButtons(kTrimToolbar, {command::kTrimExecute}, enable);
             break;
         case ControlGroup::TrimBoxes:
             enableControls({kBoxLeft, kBoxTop, kBoxRight, kBoxBottom, kSpinLeft, kSpinTop, kSpinRight, kSpinBottom,
-                            ids::kTrimLabelFirst, ids::kTrimLabelFirst + 1, ids::kTrimLabelFirst + 2,
-                            ids::kTrimLabelFirst + 3},
+                            kTrimLabelLeft, kTrimLabelTop, kTrimLabelRight, kTrimLabelBottom},
                            enable);
             break;
         case ControlGroup::Perspective:
-            enableButtons(ids::kPerspectiveToolbar,
+            enableButtons(kPerspectiveToolbar,
                           {command::kPerspectiveReset, command::kCornerLeft, command::kCornerRight, command::kCornerUp,
                            command::kCornerDown},
                           enable);
-            enableControls({ids::kPerspectiveLabel}, enable);
+            enableControls({kPerspectiveLabel}, enable);
             break;
         }
     }
     void xorOutline(const TrimRect& screen) override { xorRectangle(screen); }
     void repaint(bool reshade) override {
-        if (reshade) InvalidateShading(app.shade);
-        if (!app.view) return;
-        InvalidateRect(app.view, nullptr, FALSE);
+        if (reshade) invalidateShading();
         // Painted now: the model draws its next XOR step on top of this paint.
-        UpdateWindow(app.view);
+        paintViewNow();
     }
-    void setCursor(std::int32_t cursorId) override {
-        setCursorById(cursorId);
-    }
+    void setCursor(std::int32_t cursorId) override { setCursorById(cursorId); }
     void refreshTitle() override { ::refreshTitle(); }
-    void closeInputMethod() override {
-        ::closeInputMethod(GetFocus());
-    }
+    void closeInputMethod() override { ::closeInputMethod(GetFocus()); }
     void showDisplay(DisplaySource source) override {
         Document& doc = app.document;
-        doc.displayPixels = source == DisplaySource::Rectified && doc.rectifiedPixels ? doc.rectifiedPixels
-                                                                                      : doc.shadedPixels;
+        const RectifiedCopy& rectified = app.editor.rectified;
+        doc.displayPixels = source == DisplaySource::Rectified && rectified ? rectified.data() : doc.shadedPixels;
     }
     void trimModeStarted() override {
         closeListWindow(true);
         installTrimKeyHook();
-        InvalidateShading(app.shade);
+        invalidateShading();
     }
     void trimModeEnded() override {
         removeTrimKeyHook();
         // The shading disappears: the shaded buffer is a plain copy of the image again.
-        ClearShading(app.shade, ShadeImageOf(app.document));
+        clearShading();
         app.document.displayPixels = app.document.shadedPixels;
     }
-    void postPreview(bool notifyWhenDone) override { postPreviewRequest(notifyWhenDone); }
+    void wakePreview() override { wakePreviewWorker(); }
     void setPreviewPriority(bool normal) override { setWorkerPriority(normal); }
     void waitForPreview() override { waitForPreviewWorker(); }
-    std::uint8_t* makeRectifiedCopy() override {
-        releaseRectifiedCopy();
+    void rectifiedCopyChanged() override {
+        // The display and the shading may have been reading the old copy.
         Document& doc = app.document;
-        const std::uint32_t bytes = imageBytes(static_cast<std::uint32_t>(doc.header.biWidth),
-                                               static_cast<std::uint32_t>(doc.header.biHeight), 24);
-        if (!bytes || !doc.sourcePixels) return nullptr;
-        doc.rectifiedPixels = allocPixels(bytes);
-        if (doc.rectifiedPixels) std::memcpy(doc.rectifiedPixels, doc.sourcePixels, bytes);
-        return doc.rectifiedPixels;
-    }
-    void releaseRectifiedCopy() override {
-        waitForPreviewWorker();
-        Document& doc = app.document;
-        if (doc.displayPixels && doc.displayPixels == doc.rectifiedPixels) doc.displayPixels = doc.shadedPixels;
-        if (app.shade.base == doc.rectifiedPixels) InvalidateShading(app.shade);
-        freePixels(doc.rectifiedPixels);
-        doc.rectifiedPixels = nullptr;
+        if (doc.displayPixels) doc.displayPixels = doc.shadedPixels;
+        invalidateShading();
     }
 };
 

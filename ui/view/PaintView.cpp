@@ -4,7 +4,8 @@
 #include "shell/WindowTexts.h"
 #include "trim/ViewPaint.h"
 #include "ui/app/App.h"
-#include "ui/view/ViewDrawing.h"
+#include "ui/view/View.h"
+#include "ui/view/ViewState.h"
 
 namespace {
 
@@ -24,18 +25,18 @@ void xorLines(HDC dc, const TrimPoint* ends, int pairs) {
     SetROP2(dc, old);
 }
 
-void drawCross(HDC dc, TrimPoint point) {
-    const CrosshairLines lines = CrosshairAt(app.geometry, point);
+void drawCross(HDC dc, const ViewGeometry& geometry, TrimPoint point) {
+    const CrosshairLines lines = CrosshairAt(geometry, point);
     const TrimPoint ends[4] = {lines.horizontalFrom, lines.horizontalTo, lines.verticalFrom, lines.verticalTo};
     xorLines(dc, ends, 2);
 }
 
-void applyCrosshairStep(const CrosshairStep& step) {
+void applyCrosshairStep(const ViewState& s, const CrosshairStep& step) {
     if (!step.eraseOld && !step.drawNew) return;
-    HDC dc = GetDC(app.view);
-    if (step.eraseOld) drawCross(dc, step.oldPoint);
-    if (step.drawNew) drawCross(dc, step.newPoint);
-    ReleaseDC(app.view, dc);
+    HDC dc = GetDC(s.window);
+    if (step.eraseOld) drawCross(dc, s.geometry, step.oldPoint);
+    if (step.drawNew) drawCross(dc, s.geometry, step.newPoint);
+    ReleaseDC(s.window, dc);
 }
 
 void drawSquares(HDC dc, const CornerSquares& squares) {
@@ -48,14 +49,14 @@ void drawSquares(HDC dc, const CornerSquares& squares) {
     }
 }
 
-void drawFailureText(HDC dc, const PaintPlan& plan) {
+void drawFailureText(HDC dc, const ViewGeometry& geometry, const PaintPlan& plan) {
     const WideString text = loadText(kTextLoadFailed);
     const UINT length = text.length() > 127 ? 127 : text.length();
     HGDIOBJ oldFont = SelectObject(dc, app.uiFont ? app.uiFont : GetStockObject(DEFAULT_GUI_FONT));
     SetTextColor(dc, RGB(0, 0, 0));
     SetBkMode(dc, TRANSPARENT);
     SetTextAlign(dc, TA_CENTER | TA_TOP);
-    RECT clip{0, 0, app.geometry.viewportW, app.geometry.viewportH};
+    RECT clip{0, 0, geometry.viewportW, geometry.viewportH};
     ExtTextOutW(dc, plan.textX, plan.textY, ETO_CLIPPED, &clip, reinterpret_cast<const wchar_t*>(text.c_str()), length,
                 nullptr);
     SelectObject(dc, oldFont);
@@ -63,16 +64,21 @@ void drawFailureText(HDC dc, const PaintPlan& plan) {
 
 }  // namespace
 
-void paintView(HWND window) {
+void paintView(ViewState& s) {
     PAINTSTRUCT ps;
-    HDC dc = BeginPaint(window, &ps);
+    HDC dc = BeginPaint(s.window, &ps);
     const Document& doc = app.document;
-    const bool trimming = app.editor.trimMode != 0;
-    if (app.editor.trimMode >= 3 && doc.displayPixels == doc.shadedPixels) {
+    const TrimEditor& editor = app.editor;
+    const bool trimming = active(editor.trimMode);
+    // While the preview worker renders into the rectified copy, nothing here reads it: the shading
+    // waits and the distorted display is left as it stands; the finished render paints again.
+    const bool rectifiedReadable = RectifiedReadable(editor);
+    const bool showsRectified = editor.rectified && doc.displayPixels == editor.rectified.data();
+    if (settled(editor.trimMode) && doc.displayPixels == doc.shadedPixels && rectifiedReadable) {
         // The shading follows the rectangle lazily: only a paint needs it current.
-        Reshade(app.shade, ShadeImageOf(doc), app.editor.trimRect, app.editor.shadeTable);
+        Reshade(s.shade, ShadeImageOf(doc, editor.rectified.data()), editor.trimRect, editor.shadeTable);
     }
-    const PaintPlan plan = PlanPaint(app.geometry, trimming ? &app.editor : nullptr, doc.displayPixels != nullptr,
+    const PaintPlan plan = PlanPaint(s.geometry, trimming ? &editor : nullptr, doc.displayPixels != nullptr,
                                      doc.loadFailed, app.metrics.textHeight);
     HBRUSH grey = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
     for (int i = 0; i < plan.fillCount; ++i) {
@@ -83,10 +89,11 @@ void paintView(HWND window) {
         SetStretchBltMode(dc, static_cast<int>(plan.stretchMode));
         if (plan.brushOriginZero) SetBrushOrgEx(dc, 0, 0, nullptr);
         // The paint wipes the crosshair with everything else; it is drawn again by the next move.
-        if (plan.eraseCrosshair) app.crosshair = {-1, -1};
+        if (plan.eraseCrosshair) s.crosshair = {-1, -1};
         const StretchBlit& b = plan.blit;
-        StretchDIBits(dc, b.destX, b.destY, b.destW, b.destH, b.srcX, b.srcY, b.srcW, b.srcH, doc.displayPixels,
-                      doc.info(), DIB_RGB_COLORS, SRCCOPY);
+        if (!showsRectified || rectifiedReadable)
+            StretchDIBits(dc, b.destX, b.destY, b.destW, b.destH, b.srcX, b.srcY, b.srcW, b.srcH, doc.displayPixels,
+                          doc.info(), DIB_RGB_COLORS, SRCCOPY);
         if (plan.dottedOutline) {
             HPEN dotted = CreatePen(PS_DOT, 1, RGB(0, 0, 0));
             HGDIOBJ old = SelectObject(dc, dotted);
@@ -105,31 +112,28 @@ void paintView(HWND window) {
         }
         if (plan.cornerSquares) drawSquares(dc, plan.squares);
     } else if (plan.failureText) {
-        drawFailureText(dc, plan);
+        drawFailureText(dc, s.geometry, plan);
     }
-    EndPaint(window, &ps);
+    EndPaint(s.window, &ps);
 }
 
 void xorRectangle(const TrimRect& r) {
-    HDC dc = GetDC(app.view);
+    HDC dc = GetDC(viewState.window);
     SelectObject(dc, GetStockObject(DC_PEN));
     SetDCPenColor(dc, kXorPenColour);
     SetROP2(dc, R2_XORPEN);
     drawPath(dc, OutlinePathOf(r));
-    ReleaseDC(app.view, dc);
+    ReleaseDC(viewState.window, dc);
 }
 
-void drawCornerSquaresNow() {
-    if (!app.editor.rectifiedPixels) return;
-    HDC dc = GetDC(app.view);
-    drawSquares(dc, CornerSquaresOf(app.editor));
-    ReleaseDC(app.view, dc);
+void moveCrosshair(ViewState& s, int x, int y) {
+    applyCrosshairStep(s, MoveCrosshair(s.crosshair, s.geometry, x, y));
 }
 
-void moveCrosshair(int x, int y) { applyCrosshairStep(MoveCrosshair(app.crosshair, app.geometry, x, y)); }
+void eraseCrosshair() { applyCrosshairStep(viewState, EraseCrosshair(viewState.crosshair)); }
 
-void eraseCrosshair() { applyCrosshairStep(EraseCrosshair(app.crosshair)); }
+void forgetCrosshair() { viewState.crosshair = {-1, -1}; }
 
-void forgetCrosshair() { app.crosshair = {-1, -1}; }
+void invalidateShading() { InvalidateShading(viewState.shade); }
 
-void invalidateShading() { InvalidateShading(app.shade); }
+void clearShading() { ClearShading(viewState.shade, ShadeImageOf(app.document, app.editor.rectified.data())); }

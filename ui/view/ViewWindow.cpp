@@ -5,7 +5,15 @@
 
 #include "trim/ViewGeometry.h"
 #include "ui/app/App.h"
-#include "ui/view/ViewDrawing.h"
+#include "ui/app/WindowBinding.h"
+#include "ui/app/WindowHelpers.h"
+#include "ui/document/Documents.h"
+#include "ui/trim/TrimWindow.h"
+#include "ui/view/View.h"
+#include "ui/view/ViewState.h"
+#include "ui/window/MainWindow.h"
+
+ViewState viewState;
 
 namespace {
 
@@ -15,33 +23,30 @@ constexpr DWORD kViewStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCH
 // Slots of the mouse commands in the settings.
 constexpr int kMouseBoth = 1, kMouseMiddle = 2, kMouseX1 = 3, kMouseX2 = 4, kWheelAway = 5, kWheelTowards = 6;
 
-POINT pressPoint{};
-int panCursor = -1;
-
-bool trimming() { return app.editor.trimMode != 0; }
+bool trimming() { return active(app.editor.trimMode); }
 bool hasImage() { return app.document.displayPixels != nullptr; }
 
 TrimImage trimImage() {
     return TrimImage{app.document.header.biWidth, app.document.header.biHeight, app.document.sourcePixels};
 }
 
-void setPanCursor() {
-    const int id = PanningCursor(app.geometry);
-    if (id == panCursor) return;
-    panCursor = id;
+void setPanCursor(ViewState& s) {
+    const int id = PanningCursor(s.geometry);
+    if (id == s.panCursor) return;
+    s.panCursor = id;
     setCursorById(id);
 }
 
-void readMetrics() {
-    app.viewMetrics.hScrollHeight = GetSystemMetrics(SM_CXHSCROLL);
-    app.viewMetrics.vScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
-    app.viewMetrics.screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    app.viewMetrics.screenHeight = GetSystemMetrics(SM_CYSCREEN);
+void readMetrics(ViewState& s) {
+    s.metrics.hScrollHeight = GetSystemMetrics(SM_CXHSCROLL);
+    s.metrics.vScrollWidth = GetSystemMetrics(SM_CXVSCROLL);
+    s.metrics.screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    s.metrics.screenHeight = GetSystemMetrics(SM_CYSCREEN);
 }
 
-void scrolled() {
+void scrolled(ViewState& s) {
     if (trimming()) UpdateScreenGeometry(app.editor);
-    applyScrollBars(ScrollBarValues(app.geometry));
+    applyScrollBars(ScrollBarValues(s.geometry));
     repaintView();
 }
 
@@ -52,129 +57,130 @@ void mouseCommand(int slot, int x, int y) {
 
 bool bothButtons(WPARAM keys) { return (keys & (MK_LBUTTON | MK_RBUTTON)) == (MK_LBUTTON | MK_RBUTTON); }
 
-void endCapture() {
-    app.geometry.mouseMode = 0;
+void endCapture(ViewState& s) {
+    s.geometry.mouseMode = MouseMode::None;
     ReleaseCapture();
 }
 
-void onMouseMove(HWND window, WPARAM keys, int x, int y) {
-    if (!app.trackingMouse) {
-        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, window, 0};
-        app.trackingMouse = TrackMouseEvent(&track) != FALSE;
+void onMouseMove(ViewState& s, int x, int y) {
+    if (!s.trackingMouse) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, s.window, 0};
+        s.trackingMouse = TrackMouseEvent(&track) != FALSE;
     }
-    ViewGeometry& g = app.geometry;
+    ViewGeometry& g = s.geometry;
     switch (g.mouseMode) {
-    case 0:
+    case MouseMode::None:
         if (trimming())
             HoverTrim(app.editor, x, y);
         else if (hasImage())
-            moveCrosshair(x, y);
+            moveCrosshair(s, x, y);
         return;
-    case 1:
-        if (trimming() && DragTrim(app.editor, x, y)) g.mouseMode = 5;
+    case MouseMode::LeftCaptured:
+        if (trimming() && DragTrim(app.editor, x, y)) g.mouseMode = MouseMode::TrimDrag;
         return;
-    case 2:
-        g.mouseMode = RightDragMode(g, pressPoint.x, pressPoint.y, x, y);
-        if (g.mouseMode == 3) {
-            panCursor = -1;
-            setCursorById(0);
+    case MouseMode::RightPressed:
+        g.mouseMode = RightDragMode(g, s.pressPoint.x, s.pressPoint.y, x, y);
+        if (g.mouseMode == MouseMode::Panning) {
+            s.panCursor = -1;
+            setCursorById(cursor::kArrow);
             if (g.zoom < 1) repaintView();
-        } else if (g.mouseMode == 4) {
+        } else if (g.mouseMode == MouseMode::RightNoPan) {
             SetCursor(LoadCursorW(nullptr, IDC_NO));
         }
         return;
-    case 3:
-        if (PanTo(g, x, y)) scrolled();
-        setPanCursor();
+    case MouseMode::Panning:
+        if (PanTo(g, x, y)) scrolled(s);
+        setPanCursor(s);
         return;
-    case 5:
+    case MouseMode::TrimDrag:
         DragTrim(app.editor, x, y);
+        return;
+    case MouseMode::RightNoPan:
         return;
     }
 }
 
-void onLeftDown(HWND window, WPARAM keys, int x, int y) {
+void onLeftDown(ViewState& s, WPARAM keys, int x, int y) {
     SetFocus(app.mainWindow);
-    ViewGeometry& g = app.geometry;
-    if (g.mouseMode == 2 && bothButtons(keys)) {
-        endCapture();
+    ViewGeometry& g = s.geometry;
+    if (g.mouseMode == MouseMode::RightPressed && bothButtons(keys)) {
+        endCapture(s);
         mouseCommand(kMouseBoth, x, y);
         return;
     }
-    if (g.mouseMode != 0 || keys != MK_LBUTTON || !app.document.shadedPixels) return;
+    if (g.mouseMode != MouseMode::None || keys != MK_LBUTTON || !app.document.shadedPixels) return;
     if (!trimming()) {
         eraseCrosshair();
         StartTrimAt(app.editor, trimImage(), x, y);
     } else if (!PressTrim(app.editor, x, y)) {
         return;
     }
-    g.mouseMode = 1;
-    SetCapture(window);
+    g.mouseMode = MouseMode::LeftCaptured;
+    SetCapture(s.window);
 }
 
-void onLeftUp(int x, int y) {
-    ViewGeometry& g = app.geometry;
-    if (g.mouseMode != 1 && g.mouseMode != 5) return;
-    endCapture();
+void onLeftUp(ViewState& s) {
+    if (!leftHeld(s.geometry.mouseMode)) return;
+    endCapture(s);
     if (trimming()) ReleaseTrim(app.editor);
 }
 
-void onRightDown(HWND window, WPARAM keys, int x, int y) {
+void onRightDown(ViewState& s, WPARAM keys, int x, int y) {
     SetFocus(app.mainWindow);
-    ViewGeometry& g = app.geometry;
-    if (g.mouseMode == 1 && bothButtons(keys)) {
-        endCapture();
+    ViewGeometry& g = s.geometry;
+    if (g.mouseMode == MouseMode::LeftCaptured && bothButtons(keys)) {
+        endCapture(s);
         mouseCommand(kMouseBoth, x, y);
         return;
     }
-    if (g.mouseMode != 0 || keys != MK_RBUTTON) return;
-    if (hasImage() && app.editor.trimMode == 1) {
+    if (g.mouseMode != MouseMode::None || keys != MK_RBUTTON) return;
+    if (hasImage() && app.editor.trimMode == TrimMode::Anchored) {
         cancelTrim();
         return;
     }
     if (trimming()) repaintView();
-    g.mouseMode = 2;
-    SetCapture(window);
-    pressPoint = {x, y};
+    g.mouseMode = MouseMode::RightPressed;
+    SetCapture(s.window);
+    s.pressPoint = {x, y};
 }
 
 // True when default processing should run (an idle right click brings the context menu).
-bool onRightUp() {
-    ViewGeometry& g = app.geometry;
-    switch (g.mouseMode) {
-    case 2:
-        endCapture();
+bool onRightUp(ViewState& s) {
+    switch (s.geometry.mouseMode) {
+    case MouseMode::RightPressed:
+        endCapture(s);
         if (!trimming()) return true;
         repaintView();
         return false;
-    case 3:
-        endCapture();
+    case MouseMode::Panning:
+        endCapture(s);
         if (trimming()) UpdateScreenGeometry(app.editor);
         repaintView();
         return false;
-    case 4:
-        endCapture();
+    case MouseMode::RightNoPan:
+        endCapture(s);
         repaintView();
         return false;
+    default:
+        return false;
     }
-    return false;
 }
 
-bool onSetCursor(HWND window, LPARAM lParam) {
+bool onSetCursor(LPARAM lParam) {
     if (!trimming() || LOWORD(lParam) != HTCLIENT) return false;
     if (previewWorkerBusy()) {
         SetCursor(LoadCursorW(nullptr, IDC_APPSTARTING));
         return true;
     }
-    return app.editor.trimMode == 3;
+    return app.editor.trimMode == TrimMode::Adjusting;
 }
 
-LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT handleViewMessage(ViewState& s, UINT message, WPARAM wParam, LPARAM lParam) {
     const int x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     switch (message) {
-    case WM_PAINT: paintView(window); return 0;
+    case WM_PAINT: paintView(s); return 0;
     case WM_ERASEBKGND: return 1;
-    case WM_SIZE: viewLayout(LOWORD(lParam), HIWORD(lParam)); return 0;
+    case WM_SIZE: viewLayout(); return 0;
     case WM_HSCROLL:
     case WM_VSCROLL: {
         if (!hasImage()) return 0;
@@ -182,16 +188,16 @@ LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         SCROLLINFO info{};
         info.cbSize = sizeof info;
         info.fMask = SIF_TRACKPOS;
-        GetScrollInfo(window, vertical ? SB_VERT : SB_HORZ, &info);
-        if (ScrollRequest(app.geometry, vertical, LOWORD(wParam), info.nTrackPos)) scrolled();
+        GetScrollInfo(s.window, vertical ? SB_VERT : SB_HORZ, &info);
+        if (ScrollRequest(s.geometry, vertical, LOWORD(wParam), info.nTrackPos)) scrolled(s);
         return 0;
     }
-    case WM_MOUSEMOVE: onMouseMove(window, wParam, x, y); return 0;
-    case WM_LBUTTONDOWN: onLeftDown(window, wParam, x, y); return 0;
-    case WM_LBUTTONUP: onLeftUp(x, y); return 0;
-    case WM_RBUTTONDOWN: onRightDown(window, wParam, x, y); return 0;
+    case WM_MOUSEMOVE: onMouseMove(s, x, y); return 0;
+    case WM_LBUTTONDOWN: onLeftDown(s, wParam, x, y); return 0;
+    case WM_LBUTTONUP: onLeftUp(s); return 0;
+    case WM_RBUTTONDOWN: onRightDown(s, wParam, x, y); return 0;
     case WM_RBUTTONUP:
-        if (onRightUp()) break;
+        if (onRightUp(s)) break;
         return 0;
     case WM_MBUTTONDOWN:
         SetFocus(app.mainWindow);
@@ -205,115 +211,139 @@ LRESULT CALLBACK viewProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         }
         return TRUE;
     case WM_SETCURSOR:
-        if (onSetCursor(window, lParam)) return TRUE;
+        if (onSetCursor(lParam)) return TRUE;
         break;
     case WM_MOUSELEAVE:
-        app.trackingMouse = false;
+        s.trackingMouse = false;
         MouseLeftView(app.editor);
         return 0;
     case WM_CAPTURECHANGED:
-        // Another window took the mouse in the middle of a drag: the drag is over, and an unsettled
-        // trim goes as it would when the program loses the focus.
-        if (reinterpret_cast<HWND>(lParam) != window && app.geometry.mouseMode != 0) {
-            app.geometry.mouseMode = 0;
-            const int mode = app.editor.trimMode;
-            if (mode == 1 || mode == 2 || mode == 4 || mode == 5) cancelTrim();
+        // Another window took the mouse in the middle of a drag: the drag is over, and a trim that
+        // held the mouse goes as it would when the program loses the focus.
+        if (reinterpret_cast<HWND>(lParam) != s.window && s.geometry.mouseMode != MouseMode::None) {
+            s.geometry.mouseMode = MouseMode::None;
+            if (holdsMouse(app.editor.trimMode)) cancelTrim();
         }
         return 0;
     }
-    return DefWindowProcW(window, message, wParam, lParam);
+    return DefWindowProcW(s.window, message, wParam, lParam);
 }
 
-void setBar(int bar, const ScrollBarSetting& s) {
+void setBar(int bar, const ScrollBarSetting& setting) {
     SCROLLINFO info{};
     info.cbSize = sizeof info;
     info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    if (s.shown) {
-        info.nMax = s.rangeMax;
-        info.nPage = static_cast<UINT>(s.page);
-        info.nPos = s.pos;
+    if (setting.shown) {
+        info.nMax = setting.rangeMax;
+        info.nPage = static_cast<UINT>(setting.page);
+        info.nPos = setting.pos;
     } else {
         info.fMask = SIF_RANGE;
     }
-    SetScrollInfo(app.view, bar, &info, TRUE);
+    SetScrollInfo(viewState.window, bar, &info, TRUE);
 }
 
 }  // namespace
 
 bool registerViewClass() {
-    WNDCLASSEXW view{};
-    view.cbSize = sizeof view;
-    view.style = CS_HREDRAW | CS_VREDRAW;
-    view.lpfnWndProc = viewProc;
-    view.hInstance = app.exeInstance;
-    view.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    view.lpszClassName = kViewClass;
-    return RegisterClassExW(&view) != 0;
+    WNDCLASSEXW cls{};
+    cls.cbSize = sizeof cls;
+    cls.style = CS_HREDRAW | CS_VREDRAW;
+    cls.lpfnWndProc = boundWindowProc<ViewState, handleViewMessage>;
+    cls.hInstance = app.exeInstance;
+    cls.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    cls.lpszClassName = kViewClass;
+    return RegisterClassExW(&cls) != 0;
 }
 
 HWND createView(HWND parent) {
-    readMetrics();
-    app.view = CreateWindowExW(WS_EX_STATICEDGE, kViewClass, L"", kViewStyle, 0, 0, 0, 0, parent,
-                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(ids::kView)), app.exeInstance, nullptr);
+    readMetrics(viewState);
+    CreateWindowExW(WS_EX_STATICEDGE, kViewClass, L"", kViewStyle, 0, 0, 0, 0, parent,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(control::kView)), app.exeInstance, &viewState);
     // The bars come and go by their ranges; an empty range hides them.
     applyScrollBars(ScrollBars{});
-    return app.view;
+    return viewState.window;
 }
 
+HWND viewWindow() { return viewState.window; }
+ViewGeometry& viewGeometry() { return viewState.geometry; }
+const ViewMetrics& viewMetrics() { return viewState.metrics; }
+
 // The view's inner size without bars, whatever bars it shows now.
-void viewLayout(int, int) {
-    if (!app.view) return;
-    RECT window{};
-    GetWindowRect(app.view, &window);
+void viewLayout() {
+    HWND window = viewState.window;
+    if (!window) return;
+    ViewGeometry& g = viewState.geometry;
+    RECT outer{};
+    GetWindowRect(window, &outer);
     RECT frame{0, 0, 0, 0};
-    AdjustWindowRectEx(&frame, GetWindowLongW(app.view, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL), FALSE,
+    AdjustWindowRectEx(&frame, GetWindowLongW(window, GWL_STYLE) & ~(WS_HSCROLL | WS_VSCROLL), FALSE,
                        WS_EX_STATICEDGE);
-    const int w = (window.right - window.left) - (frame.right - frame.left);
-    const int h = (window.bottom - window.top) - (frame.bottom - frame.top);
-    app.geometry.clientW = w > 0 ? w : 0;
-    app.geometry.clientH = h > 0 ? h : 0;
+    const int w = (outer.right - outer.left) - (frame.right - frame.left);
+    const int h = (outer.bottom - outer.top) - (frame.bottom - frame.top);
+    g.clientW = w > 0 ? w : 0;
+    g.clientH = h > 0 ? h : 0;
     if (!hasImage()) {
-        app.geometry.viewportW = app.geometry.clientW;
-        app.geometry.viewportH = app.geometry.clientH;
+        g.viewportW = g.clientW;
+        g.viewportH = g.clientH;
         repaintView();
         return;
     }
-    applyScrollBars(Layout(app.geometry, app.geometry.clientW, app.geometry.clientH, app.viewMetrics));
+    applyScrollBars(Layout(g, g.clientW, g.clientH, viewState.metrics));
     if (trimming()) UpdateScreenGeometry(app.editor);
     repaintView();
 }
 
 void fitView() {
-    readMetrics();
+    readMetrics(viewState);
     if (!hasImage()) {
         applyScrollBars(ScrollBars{});
         repaintView();
         return;
     }
     applyScrollBars(
-        FitNew(app.geometry, app.document.header.biWidth, app.document.header.biHeight, app.viewMetrics));
+        FitNew(viewState.geometry, app.document.header.biWidth, app.document.header.biHeight, viewState.metrics));
     repaintView();
 }
 
 void applyScrollBars(const ScrollBars& bars) {
-    if (!app.view) return;
+    if (!viewState.window) return;
     setBar(SB_HORZ, bars.horizontal);
     setBar(SB_VERT, bars.vertical);
 }
 
 void repaintView() {
-    if (app.view) InvalidateRect(app.view, nullptr, FALSE);
+    if (viewState.window) InvalidateRect(viewState.window, nullptr, FALSE);
+}
+
+void paintViewNow() {
+    if (!viewState.window) return;
+    InvalidateRect(viewState.window, nullptr, FALSE);
+    UpdateWindow(viewState.window);
+}
+
+void zoomView(int command) {
+    ScrollBars bars;
+    if (!ZoomCommand(viewState.geometry, command, viewState.metrics, bars)) return;
+    applyScrollBars(bars);
+    if (trimming()) UpdateScreenGeometry(app.editor);
+    writeZoomBox();
+    repaintView();
 }
 
 void viewWheel(WPARAM wParam, LPARAM lParam) {
     if (app.editor.suspendAccelerators || GET_KEYSTATE_WPARAM(wParam) != 0) return;
     const short delta = GET_WHEEL_DELTA_WPARAM(wParam);
     POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    ScreenToClient(app.view, &at);
+    ScreenToClient(viewState.window, &at);
     mouseCommand(delta < 0 ? kWheelTowards : kWheelAway, at.x, at.y);
 }
 
 void runMouseCommand(int command, int x, int y) {
-    if (hasImage()) AnchorZoom(app.geometry, command, x, y);
+    if (hasImage()) AnchorZoom(viewState.geometry, command, x, y);
     runCommand(static_cast<WPARAM>(command), 0);
 }
+
+bool viewDragging() { return viewState.geometry.mouseMode != MouseMode::None; }
+
+void endViewDrag() { endCapture(viewState); }

@@ -1,28 +1,28 @@
-// The command dispatcher (identifiers from 5000) and the control dispatcher (the toolbar fields).
+// The command dispatcher (identifiers from command::kFirst) and the control dispatcher (the toolbar
+// fields).
 #include <windows.h>
 #include <commctrl.h>
 
 #include "shell/ToolbarFields.h"
 #include "shell/WindowTexts.h"
 #include "ui/app/App.h"
+#include "ui/app/WindowHelpers.h"
+#include "ui/controls/Controls.h"
+#include "ui/document/Documents.h"
+#include "ui/filelist/FileListWindow.h"
+#include "ui/menus/Menus.h"
+#include "ui/view/View.h"
+#include "ui/window/MainWindow.h"
 
 namespace {
 
-bool idle() { return app.editor.trimMode == 0; }
+bool idle() { return !active(app.editor.trimMode); }
+bool adjusting() { return app.editor.trimMode == TrimMode::Adjusting; }
 bool hasImage() { return app.document.displayPixels != nullptr; }
 
-void zoomCommand(int id) {
-    ScrollBars bars;
-    if (!ZoomCommand(app.geometry, id, app.viewMetrics, bars)) return;
-    applyScrollBars(bars);
-    if (app.editor.trimMode != 0) UpdateScreenGeometry(app.editor);
-    writeZoomBox();
-    repaintView();
-}
-
 void setShade(int value) {
-    app.trimOptions.outsideShade = value;
-    if (app.editor.trimMode == 3) {
+    app.settings.outsideShade = value;
+    if (adjusting()) {
         BuildShadeTable(app.editor.shadeTable, value);
         invalidateShading();
         repaintView();
@@ -32,20 +32,20 @@ void setShade(int value) {
 void zoomBoxNotification(HWND control, int code) {
     switch (code) {
     case EN_SETFOCUS:
-        app.editor.suspendAccelerators = true;
+        FieldFocusChanged(app.editor, true);
         closeInputMethod(control);
         break;
     case EN_KILLFOCUS:
-        app.editor.suspendAccelerators = false;
+        FieldFocusChanged(app.editor, false);
         writeZoomBox();
         break;
     case EN_UPDATE: {
         if (!hasImage()) return;
         BOOL ok = FALSE;
-        const int value = static_cast<int>(GetDlgItemInt(GetParent(control), ids::kZoomBox, &ok, TRUE));
+        const int value = static_cast<int>(GetDlgItemInt(GetParent(control), control::kZoomBox, &ok, TRUE));
         if (!ok) return;
         ScrollBars bars;
-        if (ZoomFieldChanged(app.geometry, value, app.editor.editsLive, app.viewMetrics, bars, &app.editor)) {
+        if (ZoomFieldChanged(viewGeometry(), value, app.editor.editsLive, viewMetrics(), bars, &app.editor)) {
             applyScrollBars(bars);
             repaintView();
         }
@@ -54,9 +54,10 @@ void zoomBoxNotification(HWND control, int code) {
     }
 }
 
-// Boxes 1110-1113 and 1143-1144: the trim model reads them; the focus changes steer the accelerators.
+// The trim boxes and the output-size boxes: the trim session reads them; the focus changes steer
+// the accelerators.
 void numberBoxNotification(int id, HWND control, int code) {
-    if (id >= kBoxLeft && id <= kBoxBottom && app.editor.trimMode == 0) return;
+    if (control::isTrimBox(id) && idle()) return;
     BOOL ok = TRUE;
     int value = 0;
     if (code == EN_UPDATE) value = static_cast<int>(GetDlgItemInt(GetParent(control), id, &ok, TRUE));
@@ -66,23 +67,24 @@ void numberBoxNotification(int id, HWND control, int code) {
 
 void controlCommand(int id, int code, HWND control) {
     switch (id) {
-    case ids::kFormatCombo:
+    case control::kFormatCombo:
         if (code == CBN_SELCHANGE) {
+            // The list shows the output formats in their own order.
             const LRESULT selection = SendMessageW(control, CB_GETCURSEL, 0, 0);
-            if (selection >= 0 && selection <= 5) app.settings.outputFormat = static_cast<int>(selection);
+            if (selection >= 0) OutputFormatOfNumber(static_cast<std::int32_t>(selection), app.settings.outputFormat);
         } else if (code == CBN_SETFOCUS) {
-            app.editor.suspendAccelerators = true;
+            FieldFocusChanged(app.editor, true);
         } else if (code == CBN_KILLFOCUS) {
-            app.editor.suspendAccelerators = false;
+            FieldFocusChanged(app.editor, false);
         }
         return;
-    case ids::kZoomBox: zoomBoxNotification(control, code); return;
-    case kBoxLeft:
-    case kBoxTop:
-    case kBoxRight:
-    case kBoxBottom:
-    case kBoxOutputWidth:
-    case kBoxOutputHeight: numberBoxNotification(id, control, code); return;
+    case control::kZoomBox: zoomBoxNotification(control, code); return;
+    case control::kBoxLeft:
+    case control::kBoxTop:
+    case control::kBoxRight:
+    case control::kBoxBottom:
+    case control::kWidthBox:
+    case control::kHeightBox: numberBoxNotification(id, control, code); return;
     }
 }
 
@@ -90,19 +92,17 @@ void controlCommand(int id, int code, HWND control) {
 
 void runCommand(WPARAM wParam, LPARAM lParam) {
     const int id = LOWORD(wParam);
-    if (id < 5000) {
+    if (id < command::kFirst) {
         controlCommand(id, HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return;
     }
     // Keys arriving during a mouse drag in the view are dropped, except Escape: it cancels the
     // trim and with it the drag (the hook has already swallowed the key, so dropping it would lose
     // the user's cancel).
-    if (HIWORD(wParam) == 1 && app.geometry.mouseMode != 0) {
-        if (id != command::kTrimCancel || app.editor.trimMode == 0) return;
-        app.geometry.mouseMode = 0;
-        ReleaseCapture();
+    if (HIWORD(wParam) == 1 && viewDragging()) {
+        if (id != command::kTrimCancel || idle()) return;
+        endViewDrag();
     }
-    const int mode = app.editor.trimMode;
     switch (id) {
     case command::kOpen:
         if (idle()) openWithDialog();
@@ -111,20 +111,20 @@ void runCommand(WPARAM wParam, LPARAM lParam) {
         if (idle()) showListWindow();
         return;
     case command::kMainMenu:
-        if (idle()) showMenuUnderButton(toolbarById(ids::kMainToolbar), id, app.mainMenu);
+        if (idle()) showMenuUnderButton(toolbarById(control::kMainToolbar), id, mainMenu());
         return;
     case command::kZoomFit:
     case command::kZoomActual:
     case command::kZoomToggle:
     case command::kZoomIn:
     case command::kZoomOut:
-        if (hasImage()) zoomCommand(id);
+        if (hasImage()) zoomView(id);
         return;
     case command::kShadeMenu:
-        if (idle() || mode == 3) showMenuUnderButton(toolbarById(ids::kMainToolbar), id, app.shadeMenu);
+        if (idle() || adjusting()) showMenuUnderButton(toolbarById(control::kMainToolbar), id, shadeMenu());
         return;
     case command::kPresetMenu:
-        if (idle() || mode == 3) showMenuUnderButton(toolbarById(ids::kSizeToolbar), id, app.presetMenu);
+        if (idle() || adjusting()) showMenuUnderButton(toolbarById(control::kSizeToolbar), id, presetMenu());
         return;
     case command::kReload:
         if (idle() && hasImage() && !app.document.path.empty()) openDocument(nullptr, true);
@@ -136,10 +136,10 @@ void runCommand(WPARAM wParam, LPARAM lParam) {
         if (idle()) pasteImage();
         return;
     case command::kTrimExecute:
-        if (mode != 0) finishTrim();
+        if (!idle()) finishTrim();
         return;
     case command::kTrimCancel:
-        if (mode != 0) cancelTrim();
+        if (!idle()) cancelTrim();
         return;
     case command::kTrimCentre:
         if (hasImage() && app.document.shadedPixels) {
@@ -167,7 +167,7 @@ void runCommand(WPARAM wParam, LPARAM lParam) {
         // These dialogs arrive with their own work; until then the commands do nothing.
         return;
     }
-    if (id >= command::kPreset1 && id < command::kPreset1 + 8) {
+    if (id >= command::kPreset1 && id < command::kPreset1 + static_cast<int>(kPresetCount)) {
         ApplyPreset(app.editor, id - command::kPreset1);
         return;
     }
@@ -184,9 +184,11 @@ void refreshToolbarStates() {
     ToolbarStates(inputs, states);
     for (const ToolbarItemState& s : states) {
         if (s.kind == ToolbarItemKind::Button) {
-            for (HWND toolbar : app.toolbars)
+            for (int id = control::kMainToolbar; id <= control::kPerspectiveToolbar; ++id) {
+                HWND toolbar = toolbarById(id);
                 if (toolbar && SendMessageW(toolbar, TB_COMMANDTOINDEX, s.id, 0) >= 0)
                     SendMessageW(toolbar, TB_SETSTATE, s.id, MAKELONG(ToolbarButtonState(s.enabled), 0));
+            }
         } else if (HWND control = controlById(s.id)) {
             EnableWindow(control, s.enabled);
         }

@@ -1,22 +1,34 @@
 // The main window: its class, creation and placement, the message procedure and the shutdown
 // routine. Commands go to runCommand (Commands.cpp).
+#include "ui/window/MainWindow.h"
+
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <windowsx.h>
 
 #include "shell/Language_win32.h"
-#include "shell/SettingsFile.h"
 #include "shell/WindowPlacement.h"
 #include "shell/WindowTexts.h"
 #include "ui/app/App.h"
-#include "ui/resources/ResourceIds.h"
+#include "ui/app/WindowBinding.h"
+#include "ui/controls/Controls.h"
+#include "ui/document/Documents.h"
+#include "ui/filelist/FileListWindow.h"
+#include "ui/menus/Menus.h"
+#include "ui/trim/TrimWindow.h"
+#include "ui/view/View.h"
 
 namespace {
 
 constexpr wchar_t kMainClass[] = L"Vantle_mwin_class";
 constexpr DWORD kMainStyle = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
-bool shutDown = false;
+
+struct MainWindowState {
+    HWND window = nullptr;
+    bool shutDown = false;  // the settings are written once
+};
+MainWindowState mainState;
 
 HFONT createUiFont() {
     LOGFONTW font{};
@@ -31,13 +43,14 @@ HFONT createUiFont() {
 
 // Every row of rebar bands has its last band stretched to the row's end.
 void maximiseLastBands() {
-    const int count = static_cast<int>(SendMessageW(app.rebar, RB_GETBANDCOUNT, 0, 0));
+    HWND rebar = rebarWindow();
+    const int count = static_cast<int>(SendMessageW(rebar, RB_GETBANDCOUNT, 0, 0));
     for (int i = 0; i < count; ++i) {
         RECT here{}, next{};
-        SendMessageW(app.rebar, RB_GETRECT, i, reinterpret_cast<LPARAM>(&here));
+        SendMessageW(rebar, RB_GETRECT, i, reinterpret_cast<LPARAM>(&here));
         const bool last = i + 1 == count ||
-                          (SendMessageW(app.rebar, RB_GETRECT, i + 1, reinterpret_cast<LPARAM>(&next)), next.top != here.top);
-        if (last) SendMessageW(app.rebar, RB_MAXIMIZEBAND, i, 0);
+                          (SendMessageW(rebar, RB_GETRECT, i + 1, reinterpret_cast<LPARAM>(&next)), next.top != here.top);
+        if (last) SendMessageW(rebar, RB_MAXIMIZEBAND, i, 0);
     }
 }
 
@@ -52,21 +65,17 @@ void onCreate(HWND window) {
 }
 
 void onActivateApp(bool active) {
-    app.appActive = active;
     if (active) {
         checkFolderChange();
         return;
     }
-    const int mode = app.editor.trimMode;
-    if (mode == 1 || mode == 2 || mode == 4 || mode == 5) cancelTrim();
+    if (holdsMouse(app.editor.trimMode)) cancelTrim();
 }
 
 LRESULT onNotify(HWND window, NMHDR* header) {
-    if (header->idFrom == ids::kRebar) {
-        if (header->code == RBN_BEGINDRAG) {
-            const int mode = app.editor.trimMode;
-            return mode == 1 || mode == 2 || mode == 4 || mode == 5;
-        }
+    if (header->idFrom == static_cast<UINT_PTR>(control::kRebar)) {
+        // The bands stay put while the trim holds the mouse.
+        if (header->code == RBN_BEGINDRAG) return holdsMouse(app.editor.trimMode);
         if (header->code == RBN_HEIGHTCHANGE) layoutMainWindow();
         return 0;
     }
@@ -74,24 +83,26 @@ LRESULT onNotify(HWND window, NMHDR* header) {
     case TBN_DROPDOWN: {
         auto* drop = reinterpret_cast<NMTOOLBARW*>(header);
         switch (drop->iItem) {
-        case command::kMainMenu: runCommand(command::kMainMenu, 0); break;
-        case command::kShadeMenu: runCommand(command::kShadeMenu, 0); break;
-        case command::kOutputOptions: runCommand(command::kOutputOptions, 0); break;
-        case command::kPresetMenu: runCommand(command::kPresetMenu, 0); break;
+        case command::kMainMenu:
+        case command::kShadeMenu:
+        case command::kOutputOptions:
+        case command::kPresetMenu: runCommand(static_cast<WPARAM>(drop->iItem), 0); break;
         }
         return TBDDRET_DEFAULT;
     }
     case NM_LDOWN:
     case NM_RDOWN: SetFocus(window); return 0;
     case NM_CUSTOMDRAW:
-        if (header->idFrom >= ids::kMainToolbar && header->idFrom <= ids::kPerspectiveToolbar)
+        if (header->idFrom >= static_cast<UINT_PTR>(control::kMainToolbar) &&
+            header->idFrom <= static_cast<UINT_PTR>(control::kPerspectiveToolbar))
             return customDrawToolbar(reinterpret_cast<NMCUSTOMDRAW*>(header));
         return CDRF_DODEFAULT;
     }
     return 0;
 }
 
-LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT handleMainMessage(MainWindowState& state, UINT message, WPARAM wParam, LPARAM lParam) {
+    HWND window = state.window;
     switch (message) {
     case WM_CREATE: onCreate(window); return 0;
     case WM_DESTROY:
@@ -99,8 +110,8 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         PostQuitMessage(0);
         return 0;
     case WM_SIZE:
-        if (wParam != SIZE_MINIMIZED && app.rebar) {
-            SendMessageW(app.rebar, WM_SIZE, wParam, lParam);
+        if (wParam != SIZE_MINIMIZED && rebarWindow()) {
+            SendMessageW(rebarWindow(), WM_SIZE, wParam, lParam);
             maximiseLastBands();
             layoutMainWindow();
         }
@@ -112,7 +123,7 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         if (wParam) Shutdown();
         return 0;
     case WM_WININICHANGE:
-        if (app.document.displayPixels) viewLayout(app.geometry.clientW, app.geometry.clientH);
+        if (app.document.displayPixels) viewLayout();
         break;
     case WM_ACTIVATEAPP: onActivateApp(wParam != 0); break;
     case WM_MEASUREITEM:
@@ -128,17 +139,17 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
         break;
     case WM_NOTIFY: return onNotify(window, reinterpret_cast<NMHDR*>(lParam));
     case WM_CONTEXTMENU:
-        if (app.editor.trimMode == 0 &&
-            (reinterpret_cast<HWND>(wParam) == app.view || reinterpret_cast<HWND>(wParam) == window)) {
+        if (!active(app.editor.trimMode) &&
+            (reinterpret_cast<HWND>(wParam) == viewWindow() || reinterpret_cast<HWND>(wParam) == window)) {
             POINT at{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
             showMainMenu(window, at);
         }
         return 0;
     case WM_COMMAND: runCommand(wParam, lParam); return 0;
     case WM_SYSCOMMAND:
-        // Only an active trim is cancelled: moving or sizing the window in idle must not re-fit
+        // Only an unsettled trim is cancelled: moving or sizing the window in idle must not re-fit
         // the view or re-read the folder.
-        if (app.editor.trimMode != 0 && app.editor.trimMode < 3) cancelTrim();
+        if (banding(app.editor.trimMode)) cancelTrim();
         break;
     case WM_INITMENUPOPUP:
         eraseCrosshair();
@@ -147,19 +158,19 @@ LRESULT CALLBACK mainProc(HWND window, UINT message, WPARAM wParam, LPARAM lPara
     case WM_MOUSEWHEEL: viewWheel(wParam, lParam); return 0;
     case WM_ENTERIDLE:
         // A tooltip whose delay ran out while a menu opened would sit over the menu.
-        if (wParam == MSGF_MENU && app.tooltip && IsWindowVisible(app.tooltip))
-            SendMessageW(app.tooltip, TTM_POP, 0, 0);
+        if (wParam == MSGF_MENU && tooltipWindow() && IsWindowVisible(tooltipWindow()))
+            SendMessageW(tooltipWindow(), TTM_POP, 0, 0);
         break;
     case WM_EXITMENULOOP:
-        SendMessageW(toolbarById(ids::kMainToolbar), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
+        SendMessageW(toolbarById(control::kMainToolbar), TB_SETHOTITEM, static_cast<WPARAM>(-1), 0);
         return 0;
     case WM_DROPFILES:
-        if (IsWindowEnabled(window) && app.editor.trimMode == 0)
+        if (IsWindowEnabled(window) && !active(app.editor.trimMode))
             openDroppedFiles(reinterpret_cast<HDROP>(wParam));
         else
             DragFinish(reinterpret_cast<HDROP>(wParam));
         return 0;
-    case WM_APP: previewFinishedOnUiThread(); return 0;
+    case WM_APP: previewRenderedOnUiThread(); return 0;
     }
     return DefWindowProcW(window, message, wParam, lParam);
 }
@@ -176,29 +187,18 @@ void savePlacement() {
     app.settings.windowMaximized = placementIsMaximized(placement.showCmd, placement.flags);
 }
 
-// The live trim options go back into the settings record before it is written.
-void syncTrimOptions() {
-    app.settings.trimWidth = app.trimOptions.trimWidth;
-    app.settings.trimHeight = app.trimOptions.trimHeight;
-    app.settings.outsideShade = app.trimOptions.outsideShade;
-    for (int k = 0; k < 8; ++k) {
-        app.settings.presetWidth[k] = app.trimOptions.presetWidth[k];
-        app.settings.presetHeight[k] = app.trimOptions.presetHeight[k];
-    }
-}
-
 }  // namespace
 
-bool registerWindowClasses() {
+bool registerMainClass() {
     WNDCLASSEXW main{};
     main.cbSize = sizeof main;
     main.style = CS_HREDRAW | CS_VREDRAW;
-    main.lpfnWndProc = mainProc;
+    main.lpfnWndProc = boundWindowProc<MainWindowState, handleMainMessage>;
     main.hInstance = app.exeInstance;
     main.hIcon = LoadIconW(app.exeInstance, MAKEINTRESOURCEW(VANTLE_ICON));
     main.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     main.lpszClassName = kMainClass;
-    return RegisterClassExW(&main) && registerViewClass() && registerListClass() && registerLabelClasses();
+    return RegisterClassExW(&main) != 0;
 }
 
 HWND createMainWindow(int nCmdShow, SettingsReader& reader) {
@@ -212,7 +212,7 @@ HWND createMainWindow(int nCmdShow, SettingsReader& reader) {
         r = ClampToWorkArea(r, ScreenRect{info.rcWork.left, info.rcWork.top, info.rcWork.right, info.rcWork.bottom});
     const int x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
     HWND window = CreateWindowExW(WS_EX_ACCEPTFILES, kMainClass, L"Vantle", kMainStyle, x, y, w, h, nullptr,
-                                  nullptr, app.exeInstance, nullptr);
+                                  nullptr, app.exeInstance, &mainState);
     if (!window) return nullptr;
     fitView();
     writeZoomBox();
@@ -224,22 +224,23 @@ HWND createMainWindow(int nCmdShow, SettingsReader& reader) {
 }
 
 void layoutMainWindow() {
-    if (!app.mainWindow || !app.view) return;
+    HWND view = viewWindow();
+    if (!app.mainWindow || !view) return;
     RECT client{}, bar{};
     GetClientRect(app.mainWindow, &client);
     int top = 0;
-    if (app.rebar && GetWindowRect(app.rebar, &bar)) {
+    if (rebarWindow() && GetWindowRect(rebarWindow(), &bar)) {
         MapWindowPoints(nullptr, app.mainWindow, reinterpret_cast<POINT*>(&bar), 2);
         top = bar.bottom;
     }
     const int height = client.bottom - top > 0 ? client.bottom - top : 0;
-    MoveWindow(app.view, 0, top, client.right, height, TRUE);
+    MoveWindow(view, 0, top, client.right, height, TRUE);
 }
 
 void Shutdown() {
-    if (shutDown) return;
-    shutDown = true;
-    if (app.editor.trimMode != 0) cancelTrim();
+    if (mainState.shutDown) return;
+    mainState.shutDown = true;
+    if (active(app.editor.trimMode)) cancelTrim();
     closeChangeNotification();
     waitForPreviewWorker();
     releasePixels(app.document);
@@ -247,7 +248,6 @@ void Shutdown() {
     destroyBands();
     destroyMenus();
     savePlacement();
-    syncTrimOptions();
     SettingsWriter writer;
     if (writer.open(app.settingsPath.c_str())) {
         saveSettings(writer, app.settings, app.accelerators.entries, app.accelerators.count);
@@ -256,28 +256,7 @@ void Shutdown() {
     destroyAcceleratorTable();
 }
 
-HWND toolbarById(int id) {
-    const int index = id - ids::kMainToolbar;
-    return index >= 0 && index < kToolbarCount ? app.toolbars[index] : nullptr;
-}
-
-HWND controlById(int id) {
-    for (HWND toolbar : app.toolbars)
-        if (toolbar)
-            if (HWND control = GetDlgItem(toolbar, id)) return control;
-    return nullptr;
-}
-
-void writeNumber(int id, int value) {
-    HWND control = controlById(id);
-    if (!control) return;
-    const bool live = app.editor.editsLive;
-    app.editor.editsLive = false;
-    SetDlgItemInt(GetParent(control), id, static_cast<UINT>(value), TRUE);
-    app.editor.editsLive = live;
-}
-
-void writeZoomBox() { writeNumber(ids::kZoomBox, ZoomPercent(app.geometry.zoom)); }
+void writeZoomBox() { writeField(control::kZoomBox, ZoomPercent(viewGeometry().zoom)); }
 
 void refreshTitle() {
     TitleInfo info;
@@ -285,7 +264,7 @@ void refreshTitle() {
     info.sourcePath = &app.document.path;
     info.width = app.document.header.biWidth;
     info.height = app.document.header.biHeight;
-    info.trim = app.editor.trimMode != 0 ? &app.editor : nullptr;
+    info.trim = active(app.editor.trimMode) ? &app.editor : nullptr;
     const WideString title = MainWindowTitle(info, loadText);
     SetWindowTextW(app.mainWindow, reinterpret_cast<const wchar_t*>(title.c_str()));
 }

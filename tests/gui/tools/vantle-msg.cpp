@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "probe.h"
+#include "trim/Identifiers.h"
 
 namespace {
 
 constexpr wchar_t kMainClass[] = L"Vantle_mwin_class";
-constexpr int kViewId = 1000;
+constexpr int kViewId = control::kView;
 
 int fail(const char* what) {
     std::fprintf(stderr, "vantle-msg: %s\n", what);
@@ -48,7 +49,7 @@ BOOL CALLBACK matchChild(HWND window, LPARAM data) {
 
 // The controls sit on toolbars inside a rebar, so any descendant of the main window counts; the
 // file list window is a top-level window of its own.
-HWND control(int id) {
+HWND controlWindow(int id) {
     for (HWND top : {mainWindow(), FindWindowW(L"Vantle_list_class", nullptr)}) {
         if (!top) continue;
         ChildSearch search{id, nullptr};
@@ -62,7 +63,7 @@ void printRect(const RECT& r) { std::printf("%ld %ld %ld %ld\n", r.left, r.top, 
 
 // A screen rectangle: the client area for the view, the window for other controls.
 int rectOf(int id) {
-    HWND window = control(id);
+    HWND window = controlWindow(id);
     if (!window) return fail("no such control");
     RECT r{};
     if (id == kViewId) {
@@ -77,7 +78,7 @@ int rectOf(int id) {
 
 // TB_GETRECT fills a RECT in the toolbar's own process, so the RECT lives there.
 int buttonRect(int toolbarId, int command) {
-    HWND toolbar = control(toolbarId);
+    HWND toolbar = controlWindow(toolbarId);
     if (!toolbar) return fail("no such toolbar");
     DWORD pid = 0;
     GetWindowThreadProcessId(toolbar, &pid);
@@ -133,7 +134,7 @@ bool probeScrollBars(HWND view, ProbeResult& result) {
 
 // "horizontal|vertical shown min max page pos" per bar; a bar is shown while the style has it.
 int scrollBars() {
-    HWND view = control(kViewId);
+    HWND view = controlWindow(kViewId);
     if (!view) return fail("no view");
     ProbeResult result{};
     if (!probeScrollBars(view, result)) return fail("cannot read the scroll bars");
@@ -175,7 +176,7 @@ int dialogTexts(const wchar_t* title) {
 
 // "count top itemHeight selection left top right bottom": what is needed to click an item.
 int listBox(int id) {
-    HWND box = control(id);
+    HWND box = controlWindow(id);
     if (!box) return fail("no such list box");
     RECT r{};
     GetClientRect(box, &r);
@@ -327,12 +328,12 @@ int wmain(int argc, wchar_t** argv) {
     const int id = number(argv[2]);
     if (verb == L"rect") return rectOf(id);
     if (verb == L"listbox") return listBox(id);
-    HWND window = control(id);
+    HWND window = controlWindow(id);
     if (!window) return fail("no such control");
     if (verb == L"get") {
         // Several boxes in one call: "get 1110 1111 1112 1113".
         for (int i = 2; i < argc; ++i) {
-            HWND box = control(number(argv[i]));
+            HWND box = controlWindow(number(argv[i]));
             BOOL ok = FALSE;
             const int value = box ? static_cast<int>(GetDlgItemInt(GetParent(box), number(argv[i]), &ok, TRUE)) : 0;
             if (!ok) return fail("no such control, or not a number");

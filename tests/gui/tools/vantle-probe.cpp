@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "probe.h"
+#include "trim/Identifiers.h"
 
 namespace {
 
@@ -17,7 +18,7 @@ void probe() {
     auto* out = static_cast<ProbeResult*>(MapViewOfFile(mapping, FILE_MAP_WRITE, 0, 0, sizeof(ProbeResult)));
     if (out) {
         HWND main = FindWindowW(L"Vantle_mwin_class", nullptr);
-        HWND view = main ? GetDlgItem(main, 1000) : nullptr;
+        HWND view = main ? GetDlgItem(main, control::kView) : nullptr;
         if (view) {
             for (int bar : {SB_HORZ, SB_VERT}) {
                 SCROLLINFO& info = out->bars[bar];

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "../ResourceIds.h"
+#include "trim/Identifiers.h"
 #include "../ToolbarImages.h"
 
 namespace {

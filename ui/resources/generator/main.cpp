@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../ResourceIds.h"
+#include "trim/Identifiers.h"
 #include "../ToolbarImages.h"
 #include "Drawings.h"
 #include "ImageFiles.h"
