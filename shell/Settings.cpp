@@ -135,10 +135,8 @@ void loadKeys(const SettingsReader& reader, KeySlotTable& slots, AcceleratorList
 }  // namespace
 
 void loadSettings(SettingsReader& reader, Settings& s, KeySlotTable& slots, AcceleratorList& accelerators) {
-    static constexpr std::int32_t kMouseDefaults[kMouseActionCount] = {0, 0, command::kZoomToggle, 0, 0,
-                                                                      command::kZoomOut, command::kZoomIn};
     for (std::uint32_t i = 0; i < kMouseActionCount; ++i)
-        s.mouseActions[i] = reader.readInt(entry::kMouseActions + i, kMouseDefaults[i]);
+        s.mouseActions[i] = reader.readInt(entry::kMouseActions + i, kDefaultMouseActions[i]);
     s.keyDialogMouseMode = readFlag(reader, entry::kKeyDialogMouseMode, 0);
     s.outsideShade = reader.readInt(entry::kOutsideShade, 1);
 

@@ -9,7 +9,11 @@
 #include "shell/SettingsFile.h"
 #include "util/WideString.h"
 
+// The seven mouse actions (both buttons, middle, two extra buttons, wheel away and towards, and a
+// spare) and the commands a fresh settings file gives them.
 constexpr std::uint32_t kMouseActionCount = 7;
+inline constexpr std::int32_t kDefaultMouseActions[kMouseActionCount] = {
+    0, 0, command::kZoomToggle, 0, 0, command::kZoomOut, command::kZoomIn};
 // "Vantle" + ".ini"
 constexpr char16_t kSettingsFileName[] = u"Vantle.ini";
 
@@ -94,7 +98,10 @@ struct Settings : OutputOptions {
     WideString pluginFolder;
     WideString presetName[kPresetCount];
     PluginNameList disabledPlugins;
-    std::int32_t mouseActions[kMouseActionCount] = {0, 0, command::kZoomToggle, 0, 0, command::kZoomOut, command::kZoomIn};
+    std::int32_t mouseActions[kMouseActionCount] = {kDefaultMouseActions[0], kDefaultMouseActions[1],
+                                                    kDefaultMouseActions[2], kDefaultMouseActions[3],
+                                                    kDefaultMouseActions[4], kDefaultMouseActions[5],
+                                                    kDefaultMouseActions[6]};
     std::uint8_t keyDialogMouseMode = 0;
     WideString fontFace;
     std::uint8_t largeDialogFont = 0;

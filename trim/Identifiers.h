@@ -40,6 +40,75 @@
 #define VANTLE_TOOLBAR_IMAGES 150
 #define VANTLE_TOOLBAR_IMAGES_DISABLED 151
 
+/* The dialog templates of the language modules and their controls. */
+#define VANTLE_DIALOG_OUTPUT 2000
+#define VANTLE_OUT_GROUP_PNG 2020
+#define VANTLE_OUT_INTERLACED 2021
+#define VANTLE_OUT_GROUP_JPEG 2030
+#define VANTLE_OUT_QUALITY 2032
+#define VANTLE_OUT_QUALITY_SPIN 2033
+#define VANTLE_OUT_SUBSAMPLING 2036
+#define VANTLE_OUT_LIMIT_SIZE 2040
+#define VANTLE_OUT_SIZE_LIMIT 2041
+#define VANTLE_OUT_SIZE_LIMIT_SPIN 2042
+#define VANTLE_OUT_PROGRESSIVE 2045
+#define VANTLE_OUT_KEEP_EXIF 2046
+#define VANTLE_OUT_GROUP_RESIZE 2050
+#define VANTLE_OUT_RESIZE_METHOD 2052
+#define VANTLE_OUT_SHARPEN 2053
+#define VANTLE_OUT_AUTO_LEVELS 2054
+#define VANTLE_OUT_GROUP_SAVING 2080
+#define VANTLE_OUT_SAVE_AUTOMATICALLY 2081
+#define VANTLE_OUT_ASK_FOR_NAME 2082
+#define VANTLE_OUT_FOLDER 2084
+#define VANTLE_OUT_BROWSE 2085
+#define VANTLE_OUT_CLEAR_FOLDER 2086
+#define VANTLE_OUT_SUBFOLDER 2088
+#define VANTLE_OUT_GROUP_NAME 2090
+#define VANTLE_OUT_USE_PREFIX 2091
+#define VANTLE_OUT_PREFIX 2092
+#define VANTLE_OUT_USE_SUFFIX 2093
+#define VANTLE_OUT_SUFFIX 2094
+#define VANTLE_OUT_APPEND_SIZE 2095
+
+#define VANTLE_DIALOG_PRESETS 2100
+#define VANTLE_PRESET_WIDTH 2120 /* + preset index 0 ... 7 */
+#define VANTLE_PRESET_HEIGHT 2130
+#define VANTLE_PRESET_NAME 2140
+
+#define VANTLE_DIALOG_KEYS 2200
+#define VANTLE_KEYS_KEY_LIST 2220
+#define VANTLE_KEYS_COMMANDS 2221
+#define VANTLE_KEYS_MOUSE_LIST 2222
+#define VANTLE_KEYS_CTRL 2230
+#define VANTLE_KEYS_SHIFT 2231
+#define VANTLE_KEYS_ASSIGN 2240
+#define VANTLE_KEYS_CLEAR 2241
+#define VANTLE_KEYS_RESET 2242
+#define VANTLE_KEYS_CLOSE 2243
+#define VANTLE_KEYS_KEY_PAGE 2250
+#define VANTLE_KEYS_MOUSE_PAGE 2251
+
+#define VANTLE_DIALOG_PLUGINS 2300
+#define VANTLE_PLUGINS_FOLDER 2310
+#define VANTLE_PLUGINS_BROWSE 2320
+#define VANTLE_PLUGINS_CLEAR 2330
+#define VANTLE_PLUGINS_LIST 2340
+
+#define VANTLE_DIALOG_DISPLAY 2400
+#define VANTLE_DISPLAY_GROUP_LANGUAGE 2410
+#define VANTLE_DISPLAY_LANGUAGE 2411
+#define VANTLE_DISPLAY_GROUP_FONT 2420
+#define VANTLE_DISPLAY_FONT_FACE 2421
+#define VANTLE_DISPLAY_SMALL 2431
+#define VANTLE_DISPLAY_MEDIUM 2432
+#define VANTLE_DISPLAY_LARGE 2433
+#define VANTLE_DISPLAY_NORMAL 2441
+#define VANTLE_DISPLAY_BOLD 2442
+#define VANTLE_DISPLAY_GROUP_DIALOGS 2450
+#define VANTLE_DISPLAY_STANDARD_TYPE 2451
+#define VANTLE_DISPLAY_LARGE_TYPE 2452
+
 #ifndef RC_INVOKED
 
 #include <cstdint>
@@ -132,6 +201,74 @@ constexpr bool isOutputSizeBox(std::int32_t id) { return id == kWidthBox || id =
 // The number box an up-down shows its position in.
 constexpr std::int32_t buddyOfSpin(std::int32_t spin) { return spin - (kSpinLeft - kBoxLeft); }
 }  // namespace control
+
+// The dialogs the language modules lay out, and their controls (IDOK 1 and IDCANCEL 2 are the
+// system's).
+namespace dialog {
+constexpr std::int32_t kOutput = VANTLE_DIALOG_OUTPUT;
+constexpr std::int32_t kOutGroupPng = VANTLE_OUT_GROUP_PNG;
+constexpr std::int32_t kOutInterlaced = VANTLE_OUT_INTERLACED;
+constexpr std::int32_t kOutGroupJpeg = VANTLE_OUT_GROUP_JPEG;
+constexpr std::int32_t kOutQuality = VANTLE_OUT_QUALITY;
+constexpr std::int32_t kOutQualitySpin = VANTLE_OUT_QUALITY_SPIN;
+constexpr std::int32_t kOutSubsampling = VANTLE_OUT_SUBSAMPLING;
+constexpr std::int32_t kOutLimitSize = VANTLE_OUT_LIMIT_SIZE;
+constexpr std::int32_t kOutSizeLimit = VANTLE_OUT_SIZE_LIMIT;
+constexpr std::int32_t kOutSizeLimitSpin = VANTLE_OUT_SIZE_LIMIT_SPIN;
+constexpr std::int32_t kOutProgressive = VANTLE_OUT_PROGRESSIVE;
+constexpr std::int32_t kOutKeepExif = VANTLE_OUT_KEEP_EXIF;
+constexpr std::int32_t kOutGroupResize = VANTLE_OUT_GROUP_RESIZE;
+constexpr std::int32_t kOutResizeMethod = VANTLE_OUT_RESIZE_METHOD;
+constexpr std::int32_t kOutSharpen = VANTLE_OUT_SHARPEN;
+constexpr std::int32_t kOutAutoLevels = VANTLE_OUT_AUTO_LEVELS;
+constexpr std::int32_t kOutGroupSaving = VANTLE_OUT_GROUP_SAVING;
+constexpr std::int32_t kOutSaveAutomatically = VANTLE_OUT_SAVE_AUTOMATICALLY;
+constexpr std::int32_t kOutAskForName = VANTLE_OUT_ASK_FOR_NAME;
+constexpr std::int32_t kOutFolder = VANTLE_OUT_FOLDER;
+constexpr std::int32_t kOutBrowse = VANTLE_OUT_BROWSE;
+constexpr std::int32_t kOutClearFolder = VANTLE_OUT_CLEAR_FOLDER;
+constexpr std::int32_t kOutSubfolder = VANTLE_OUT_SUBFOLDER;
+constexpr std::int32_t kOutGroupName = VANTLE_OUT_GROUP_NAME;
+constexpr std::int32_t kOutUsePrefix = VANTLE_OUT_USE_PREFIX;
+constexpr std::int32_t kOutPrefix = VANTLE_OUT_PREFIX;
+constexpr std::int32_t kOutUseSuffix = VANTLE_OUT_USE_SUFFIX;
+constexpr std::int32_t kOutSuffix = VANTLE_OUT_SUFFIX;
+constexpr std::int32_t kOutAppendSize = VANTLE_OUT_APPEND_SIZE;
+constexpr std::int32_t kPresets = VANTLE_DIALOG_PRESETS;
+constexpr std::int32_t kPresetWidth = VANTLE_PRESET_WIDTH;
+constexpr std::int32_t kPresetHeight = VANTLE_PRESET_HEIGHT;
+constexpr std::int32_t kPresetName = VANTLE_PRESET_NAME;
+constexpr std::int32_t kKeys = VANTLE_DIALOG_KEYS;
+constexpr std::int32_t kKeysKeyList = VANTLE_KEYS_KEY_LIST;
+constexpr std::int32_t kKeysCommands = VANTLE_KEYS_COMMANDS;
+constexpr std::int32_t kKeysMouseList = VANTLE_KEYS_MOUSE_LIST;
+constexpr std::int32_t kKeysCtrl = VANTLE_KEYS_CTRL;
+constexpr std::int32_t kKeysShift = VANTLE_KEYS_SHIFT;
+constexpr std::int32_t kKeysAssign = VANTLE_KEYS_ASSIGN;
+constexpr std::int32_t kKeysClear = VANTLE_KEYS_CLEAR;
+constexpr std::int32_t kKeysReset = VANTLE_KEYS_RESET;
+constexpr std::int32_t kKeysClose = VANTLE_KEYS_CLOSE;
+constexpr std::int32_t kKeysKeyPage = VANTLE_KEYS_KEY_PAGE;
+constexpr std::int32_t kKeysMousePage = VANTLE_KEYS_MOUSE_PAGE;
+constexpr std::int32_t kPlugins = VANTLE_DIALOG_PLUGINS;
+constexpr std::int32_t kPluginsFolder = VANTLE_PLUGINS_FOLDER;
+constexpr std::int32_t kPluginsBrowse = VANTLE_PLUGINS_BROWSE;
+constexpr std::int32_t kPluginsClear = VANTLE_PLUGINS_CLEAR;
+constexpr std::int32_t kPluginsList = VANTLE_PLUGINS_LIST;
+constexpr std::int32_t kDisplay = VANTLE_DIALOG_DISPLAY;
+constexpr std::int32_t kDisplayGroupLanguage = VANTLE_DISPLAY_GROUP_LANGUAGE;
+constexpr std::int32_t kDisplayLanguage = VANTLE_DISPLAY_LANGUAGE;
+constexpr std::int32_t kDisplayGroupFont = VANTLE_DISPLAY_GROUP_FONT;
+constexpr std::int32_t kDisplayFontFace = VANTLE_DISPLAY_FONT_FACE;
+constexpr std::int32_t kDisplaySmall = VANTLE_DISPLAY_SMALL;
+constexpr std::int32_t kDisplayMedium = VANTLE_DISPLAY_MEDIUM;
+constexpr std::int32_t kDisplayLarge = VANTLE_DISPLAY_LARGE;
+constexpr std::int32_t kDisplayNormal = VANTLE_DISPLAY_NORMAL;
+constexpr std::int32_t kDisplayBold = VANTLE_DISPLAY_BOLD;
+constexpr std::int32_t kDisplayGroupDialogs = VANTLE_DISPLAY_GROUP_DIALOGS;
+constexpr std::int32_t kDisplayStandardType = VANTLE_DISPLAY_STANDARD_TYPE;
+constexpr std::int32_t kDisplayLargeType = VANTLE_DISPLAY_LARGE_TYPE;
+}  // namespace dialog
 
 // The executable's cursor resources; kArrow is the system arrow.
 namespace cursor {

@@ -1,10 +1,11 @@
-# Turns shell/texts/English.txt into a C++ table (EnglishTexts.cpp) or, with -DFORMAT=rc, into the
-# STRINGTABLE of the English language module, at build time.
+# Turns a text table (shell/texts/English.txt, Deutsch.txt) into a C++ table (EnglishTexts.cpp) or,
+# with -DFORMAT=rc, into the STRINGTABLE of its language module, at build time.
 # Usage: cmake -DIN=English.txt -DOUT=EnglishTexts.cpp [-DFORMAT=cpp|rc] -P GenerateTexts.cmake
 if(NOT FORMAT)
   set(FORMAT cpp)
 endif()
 file(STRINGS "${IN}" lines ENCODING UTF-8)
+get_filename_component(source "${IN}" NAME)
 set(body "")
 foreach(line IN LISTS lines)
   if(line MATCHES "^#" OR line STREQUAL "")
@@ -31,9 +32,9 @@ foreach(line IN LISTS lines)
   endif()
 endforeach()
 if(FORMAT STREQUAL "rc")
-  file(WRITE "${OUT}.tmp" "// Generated from shell/texts/English.txt; do not edit.\n#pragma code_page(65001)\n\nSTRINGTABLE\nBEGIN\n${body}END\n")
+  file(WRITE "${OUT}.tmp" "// Generated from shell/texts/${source}; do not edit.\n#pragma code_page(65001)\n\nSTRINGTABLE\nBEGIN\n${body}END\n")
 else()
-  file(WRITE "${OUT}.tmp" "// Generated from shell/texts/English.txt; do not edit.\n#include \"shell/texts/EnglishTexts.h\"\n\nconst EnglishText kEnglishTexts[] = {\n${body}};\nconst std::size_t kEnglishTextCount = sizeof kEnglishTexts / sizeof kEnglishTexts[0];\n")
+  file(WRITE "${OUT}.tmp" "// Generated from shell/texts/${source}; do not edit.\n#include \"shell/texts/EnglishTexts.h\"\n\nconst EnglishText kEnglishTexts[] = {\n${body}};\nconst std::size_t kEnglishTextCount = sizeof kEnglishTexts / sizeof kEnglishTexts[0];\n")
 endif()
 file(COPY_FILE "${OUT}.tmp" "${OUT}" ONLY_IF_DIFFERENT)
 file(REMOVE "${OUT}.tmp")

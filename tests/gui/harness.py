@@ -1,7 +1,7 @@
 """Drives Vantle.exe under Wine on a private Xvfb display for the GUI tests.
 
 One `Display` (an Xvfb server on a free display number) serves a test module; every test starts the
-program in a fresh folder holding copies of Vantle.exe and English.dll and a portable settings file
+program in a fresh folder holding copies of Vantle.exe and its language modules and a portable settings file
 beside them, so nothing is shared between runs. Input comes from xdotool (real X events) and from
 vantle-msg.exe (messages sent from inside Wine); results are read back through the window title,
 the number boxes, the view's scroll bars, screenshots and the files the program writes, decoded
@@ -10,7 +10,7 @@ with the project's own vantle-cli.
 Every wait has a deadline and every child process is killed by its id when a test ends.
 
 Environment (set by CTest, see CMakeLists.txt):
-  VANTLE_GUI_BIN        folder with Vantle.exe and English.dll
+  VANTLE_GUI_BIN        folder with Vantle.exe and the language modules
   VANTLE_GUI_TOOLS      folder with vantle-msg.exe and vantle-probe.dll
   VANTLE_GUI_CLI        native vantle-cli (used when it exists) ...
   VANTLE_GUI_CLI_EXE    ... else this vantle-cli.exe under Wine
@@ -47,6 +47,9 @@ CMD_EXECUTE, CMD_FIT_LARGEST = 5700, 5702
 SHADE_COMMANDS = {1: 5500, 2: 5202, 3: 5203, 0: 5204, 128: 5205, 255: 5206}
 
 LIGHT_GREY = (192, 192, 192)  # the view's background (LTGRAY_BRUSH)
+
+# The language modules the program ships; every run gets all of them beside the executable.
+LANGUAGE_MODULES = ("English", "Deutsch")
 
 
 def die_with_parent():
@@ -281,7 +284,8 @@ class Vantle:
         bin_dir = env("VANTLE_GUI_BIN")
         shutil.copy(os.path.join(bin_dir, "Vantle.exe"), folder)
         if language:
-            shutil.copy(os.path.join(bin_dir, "English.dll"), folder)
+            for module in LANGUAGE_MODULES:
+                shutil.copy(os.path.join(bin_dir, module + ".dll"), folder)
         settings = os.path.join(folder, "Vantle.ini")
         if not os.path.exists(settings):
             open(settings, "wb").close()  # present, so the program keeps its settings here
@@ -409,6 +413,83 @@ class Vantle:
         if over:
             self.display.xdotool("mousemove", *over)
         self.display.xdotool("sleep", 0.1, "key", name)
+
+    # The program's dialogs (modal, owned by the main window).
+    def open_dialog(self, command, timeout=20):
+        """Posts a command that opens a dialog (a sent one would wait for the dialog to close) and
+        waits until it is up; returns its caption."""
+        self.msg("post", command)
+        return self.wait_dialog(timeout)
+
+    def wait_dialog(self, timeout=20):
+        return wait_for(lambda: (self.msg("dlg-title", check=False) or "").rstrip("\r\n"), timeout, "a dialog",
+                        interval=0.2)
+
+    def wait_no_dialog(self, timeout=20):
+        wait_for(lambda: self.msg("dlg-title", check=False) is None, timeout, "the dialog to close", interval=0.2)
+
+    def dlg_frame(self):
+        return tuple(int(v) for v in self.msg("dlg-frame").split())
+
+    def dlg_rect(self, control):
+        return tuple(int(v) for v in self.msg("dlg-rect", control).split())
+
+    def dlg_click(self, control):
+        left, top, right, bottom = self.dlg_rect(control)
+        self.click((left + right) // 2, (top + bottom) // 2)
+
+    def dlg_type(self, control, text):
+        """Replaces a field's text as a user would: click into it, select everything, type."""
+        self.dlg_click(control)
+        self.display.xdotool("sleep", 0.1, "key", "End", "key", "shift+Home", "key", "BackSpace")
+        if text:
+            self.display.xdotool("type", "--delay", "30", text)
+
+    def dlg_key(self, name):
+        """A key for the dialog: the pointer goes over it first (X gives keys to the window under it)."""
+        left, top, right, bottom = self.dlg_frame()
+        self.display.xdotool("mousemove", (left + right) // 2, (top + bottom) // 2, "sleep", 0.1, "key", name)
+
+    def dlg_text(self, control):
+        return self.msg("dlg-text", control).rstrip("\r\n")
+
+    def dlg_checked(self, control):
+        return self.msg("dlg-checked", control).strip() == "1"
+
+    def dlg_enabled(self, control):
+        return self.msg("dlg-enabled", control).strip() == "1"
+
+    def dlg_sel(self, control):
+        return int(self.msg("dlg-sel", control))
+
+    def dlg_select(self, control, index):
+        self.msg("dlg-select", control, index)
+
+    def dlg_rows(self, control):
+        """A list view's rows as lists of cell texts, and its selection."""
+        lines = self.msg("dlg-rows", control).splitlines()
+        selected = int(lines[-1].split()[1])
+        return [line.rstrip("\r").split("\t") for line in lines[:-1]], selected
+
+    def wait_message_box(self, timeout=20):
+        """The message box over the dialog: (caption, [texts])."""
+        out = wait_for(lambda: self.msg("dlg-msgbox", check=False), timeout, "a message box", interval=0.2)
+        time.sleep(0.3)  # placed and painted before anything clicks it
+        lines = [line.rstrip("\r") for line in out.splitlines()]
+        return lines[0], lines[1:]
+
+    def answer_message_box(self, button=1):
+        """Clicks a button of the message box (IDOK 1, IDYES 6, IDNO 7). A click, not a key: the
+        key's release would reach the dialog's focused button once the box is gone."""
+        left, top, right, bottom = (int(v) for v in self.msg("dlg-msgbox-rect", button).split())
+        self.click((left + right) // 2, (top + bottom) // 2)
+        wait_for(lambda: self.msg("dlg-msgbox", check=False) is None, 20, "the message box to close", interval=0.2)
+
+    def text(self, control):
+        return self.msg("text", control).rstrip("\r\n")
+
+    def tooltip(self, toolbar, command):
+        return self.msg("tooltip", toolbar, command).rstrip("\r\n")
 
     def wait_title(self, predicate, what, timeout=30):
         return wait_for(lambda: (lambda t: t if predicate(t) else None)(self.title()), timeout, what, interval=0.2)

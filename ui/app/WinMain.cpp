@@ -90,7 +90,20 @@ bool initApplication(SettingsReader& reader, int nCmdShow) {
     return true;
 }
 
+// Relative paths (the output folder of a pasted image, a relative plug-in folder) are the
+// executable's folder's, wherever the program was started from.
+void enterExecutableFolder() {
+    wchar_t path[MAX_PATH];
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    wchar_t* slash = wcsrchr(path, L'\\');
+    if (!slash) return;
+    *slash = 0;
+    SetCurrentDirectoryW(path);
+}
+
 bool startApplication(int osLevel, int nCmdShow) {
+    enterExecutableFolder();
     if (osLevel == 0 || !locateSettingsFile(app.settingsPath)) {
         builtInError(kFailedToExecute);
         return false;

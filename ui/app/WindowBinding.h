@@ -24,3 +24,22 @@ LRESULT CALLBACK boundWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
     }
     return result;
 }
+
+// The same for dialogs: the state record is DialogBoxIndirectParamW's parameter, bound at
+// WM_INITDIALOG. The handler's result is the dialog procedure's; a message result goes through
+// DWLP_MSGRESULT as usual.
+template <class State, INT_PTR (*Handle)(State&, UINT, WPARAM, LPARAM)>
+INT_PTR CALLBACK boundDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+    State* state;
+    if (message == WM_INITDIALOG) {
+        state = reinterpret_cast<State*>(lParam);
+        SetWindowLongPtrW(dialog, DWLP_USER, reinterpret_cast<LONG_PTR>(state));
+        if (state) state->window = dialog;
+    } else {
+        state = reinterpret_cast<State*>(GetWindowLongPtrW(dialog, DWLP_USER));
+    }
+    if (!state) return FALSE;
+    const INT_PTR result = Handle(*state, message, wParam, lParam);
+    if (message == WM_NCDESTROY) state->window = nullptr;
+    return result;
+}

@@ -199,7 +199,129 @@ void createPerspectiveBand(HWND parent) {
     addBand(control::kPerspectiveToolbar, toolbar, control::kPerspectiveToolbar);
 }
 
+// What sits over each band's placeholder, for laying the band out again after a font or language
+// change: the controls in their order, measured as the builders measure them.
+enum class RowKind { DragLabel, Label, Field, Combo };
+struct RowControl {
+    int id;
+    RowKind kind;
+    int digits = 0;  // fields
+};
+struct BandRow {
+    int toolbarId;
+    int placeholderId;
+    int placeholderGaps;  // the placeholder is this many gaps wider than the controls
+    std::vector<RowControl> controls;
+};
+
+std::vector<BandRow> bandRows() {
+    using K = RowKind;
+    using namespace control;
+    return {
+        {kMainToolbar, kZoomPlaceholder, 1, {{kZoomLabel, K::DragLabel}, {kZoomBox, K::Field, 4}, {kZoomUnit, K::Label}}},
+        {kOutputToolbar, kPlaceholder, 2, {{kFormatCombo, K::Combo}}},
+        {kSizeToolbar, kPlaceholder, 2,
+         {{kWidthLabel, K::DragLabel}, {kWidthBox, K::Field, 4}, {kHeightLabel, K::DragLabel}, {kHeightBox, K::Field, 4}}},
+        {kTrimToolbar, kPlaceholder, 2,
+         {{kTrimLabelLeft, K::Label}, {kBoxLeft, K::Field, 5}, {kTrimLabelTop, K::Label}, {kBoxTop, K::Field, 5},
+          {kTrimLabelRight, K::Label}, {kBoxRight, K::Field, 5}, {kTrimLabelBottom, K::Label}, {kBoxBottom, K::Field, 5}}},
+        {kPerspectiveToolbar, kPlaceholder, 2, {{kPerspectiveLabel, K::Label}}},
+    };
+}
+
+int rowControlWidth(const RowControl& c) {
+    switch (c.kind) {
+    case RowKind::DragLabel: return bandLabelWidth(c.id);
+    case RowKind::Label: return labelWidth(c.id);
+    case RowKind::Field: return fieldWidth(c.digits);
+    case RowKind::Combo: return formatComboWidth();
+    }
+    return 0;
+}
+
+void placeRowControl(HWND toolbar, const RowControl& c, int x, int width) {
+    HWND window = GetDlgItem(toolbar, c.id);
+    if (!window) return;
+    const WPARAM font = reinterpret_cast<WPARAM>(app.uiFont);
+    switch (c.kind) {
+    case RowKind::DragLabel:
+        MoveWindow(window, x, 2, width, app.metrics.rowHeight, TRUE);
+        break;
+    case RowKind::Label: {
+        const WideString text = loadText(static_cast<std::uint32_t>(c.id));
+        SetWindowTextW(window, reinterpret_cast<const wchar_t*>(text.c_str()));
+        SendMessageW(window, WM_SETFONT, font, FALSE);
+        MoveWindow(window, x, 2, width, app.metrics.rowHeight, TRUE);
+        break;
+    }
+    case RowKind::Field:
+        SendMessageW(window, WM_SETFONT, font, FALSE);
+        MoveWindow(window, x, 2, width, app.metrics.rowHeight, TRUE);
+        // Attached again, the up-down takes its place at the field's right end.
+        if (HWND spin = GetDlgItem(toolbar, spinOfField(c.id)))
+            SendMessageW(spin, UDM_SETBUDDY, reinterpret_cast<WPARAM>(window), 0);
+        break;
+    case RowKind::Combo:
+        SendMessageW(window, WM_SETFONT, font, FALSE);
+        SendMessageW(window, CB_SETITEMHEIGHT, static_cast<WPARAM>(-1), app.metrics.textHeight + 2);
+        SendMessageW(window, CB_SETITEMHEIGHT, 0, app.metrics.textHeight + 2);
+        MoveWindow(window, x, 1, width, 400, TRUE);
+        break;
+    }
+}
+
+void relayoutBand(const BandRow& row) {
+    HWND toolbar = toolbarById(row.toolbarId);
+    if (!toolbar) return;
+    SendMessageW(toolbar, WM_SETFONT, reinterpret_cast<WPARAM>(app.uiFont), FALSE);
+    SendMessageW(toolbar, TB_SETBUTTONSIZE, 0, MAKELONG(buttonHeight(), buttonHeight()));
+    std::vector<int> widths;
+    int total = 0;
+    for (const RowControl& c : row.controls) {
+        widths.push_back(rowControlWidth(c));
+        total += widths.back();
+    }
+    int x = placeholderLeft(toolbar, row.placeholderId, total + row.placeholderGaps * kGap) + kGap;
+    for (std::size_t i = 0; i < row.controls.size(); ++i) {
+        placeRowControl(toolbar, row.controls[i], x, widths[i]);
+        x += widths[i];
+    }
+    SendMessageW(toolbar, TB_AUTOSIZE, 0, 0);
+    InvalidateRect(toolbar, nullptr, TRUE);
+
+    // The band follows its toolbar's new size and its label's new text.
+    const int index = static_cast<int>(SendMessageW(bands.rebar, RB_IDTOINDEX, static_cast<WPARAM>(row.toolbarId), 0));
+    if (index < 0) return;
+    SIZE size{};
+    SendMessageW(toolbar, TB_GETMAXSIZE, 0, reinterpret_cast<LPARAM>(&size));
+    REBARBANDINFOW band{};
+    band.cbSize = sizeof band;
+    band.fMask = RBBIM_CHILDSIZE | RBBIM_SIZE;
+    band.cxMinChild = static_cast<UINT>(size.cx);
+    band.cyMinChild = static_cast<UINT>(buttonHeight() + 2);
+    band.cx = static_cast<UINT>(size.cx);
+    WideString label;
+    if (row.toolbarId != control::kMainToolbar) {
+        label = loadText(static_cast<std::uint32_t>(row.toolbarId));
+        band.fMask |= RBBIM_TEXT;
+        band.lpText = reinterpret_cast<wchar_t*>(label.data() ? label.data() : const_cast<char16_t*>(u""));
+    }
+    SendMessageW(bands.rebar, RB_SETBANDINFOW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&band));
+}
+
 }  // namespace
+
+void relayoutBands() {
+    if (!bands.rebar) return;
+    SendMessageW(bands.rebar, WM_SETFONT, reinterpret_cast<WPARAM>(app.uiFont), FALSE);
+    {
+        // Moving the fields must not read as typing into them.
+        QuietEdits quiet(app.editor.editsLive);
+        for (const BandRow& row : bandRows()) relayoutBand(row);
+    }
+    if (bands.tooltip) SendMessageW(bands.tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(app.uiFont), FALSE);
+    InvalidateRect(bands.rebar, nullptr, TRUE);
+}
 
 void computeMetrics(HWND window) {
     HDC dc = GetDC(nullptr);

@@ -20,7 +20,9 @@ int textExtent(const WideString& text) {
 
 HMENU idOf(int id) { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)); }
 
-int spinOf(int editId) {
+}  // namespace
+
+int spinOfField(int editId) {
     switch (editId) {
     case control::kZoomBox: return control::kZoomSpin;
     case control::kWidthBox: return control::kWidthSpin;
@@ -30,10 +32,14 @@ int spinOf(int editId) {
     return 0;
 }
 
-}  // namespace
+int bandLabelWidth(int id) { return textExtent(loadText(static_cast<std::uint32_t>(id))) + 4; }
+
+int labelWidth(int id) { return textExtent(loadText(static_cast<std::uint32_t>(id))) + 2; }
+
+int fieldWidth(int digits) { return digits * app.metrics.digitWidth + app.metrics.spinExtra; }
 
 int createBandWindow(const wchar_t* className, HWND parent, int id, int x, void* state) {
-    const int width = textExtent(loadText(static_cast<std::uint32_t>(id))) + 4;
+    const int width = bandLabelWidth(id);
     CreateWindowExW(0, className, nullptr, WS_CHILD | WS_VISIBLE, x, 2, width, app.metrics.rowHeight, parent, idOf(id),
                     app.exeInstance, state);
     return width;
@@ -54,7 +60,7 @@ int createLabel(HWND parent, int id, int x, const wchar_t* text, DWORD style) {
 
 int createSpinField(HWND parent, int editId, int spinId, int x, int width, int maxChars, int min, int max, int pos,
                     DWORD style) {
-    if (width <= 9) width = width * app.metrics.digitWidth + app.metrics.spinExtra;
+    if (width <= 9) width = fieldWidth(width);
     DWORD editStyle = 0x50000082 | style;
     if (min >= 0) editStyle |= ES_NUMBER;
     HWND edit = CreateWindowExW(WS_EX_CLIENTEDGE, L"Edit", L"", editStyle, x, 2, width, app.metrics.rowHeight, parent,
@@ -104,7 +110,7 @@ void relayoutRow(HWND parent, const std::vector<int>& controls, int x) {
         RECT r{};
         GetWindowRect(control, &r);
         int width = r.right - r.left;
-        const int spinId = spinOf(id);
+        const int spinId = spinOfField(id);
         HWND spin = spinId ? GetDlgItem(parent, spinId) : nullptr;
         if (spin) {
             RECT s{};

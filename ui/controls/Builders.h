@@ -26,6 +26,13 @@ int createLabel(HWND parent, int id, int x, const wchar_t* text, DWORD style);
 int createSpinField(HWND parent, int editId, int spinId, int x, int width, int maxChars, int min, int max, int pos,
                     DWORD style);
 HWND createComboBox(HWND parent, int x, int width);
+// The widths the builders give: a drag label's and a static label's for their text `id`, a number
+// field's (with its up-down) for `digits` digits.
+int bandLabelWidth(int id);
+int labelWidth(int id);
+int fieldWidth(int digits);
+// The up-down of a number field, or 0.
+int spinOfField(int editId);
 int formatComboWidth();
 HWND createTooltip(HWND owner);
 // Moves the controls one after the other from x (spin fields keep their buttons attached).

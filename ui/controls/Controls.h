@@ -9,6 +9,8 @@
 void computeMetrics(HWND window);
 bool createBands(HWND parent);
 void destroyBands();  // image lists and subclasses
+// After a font or language change: every band's controls measured, placed and labelled again.
+void relayoutBands();
 HWND rebarWindow();
 HWND tooltipWindow();
 // A toolbar by its control identifier (kMainToolbar ... kPerspectiveToolbar), or null.

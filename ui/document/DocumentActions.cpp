@@ -56,7 +56,8 @@ bool openDocument(const WideString* path, bool refreshList) {
     if (path) target.assign(*path);  // the path may live in a list that the refresh replaces
     const bool loaded = LoadDocument(app.document, path ? &target : nullptr, windowHost(), &why);
     invalidateShading();
-    if (!loaded && why) showErrorMessage(why);
+    // A file that cannot be read shows no box: the view says so. Running out of memory is told.
+    if (!loaded && why == status::kNoMemory) showErrorMessage(kMessageOutOfMemory);
     fitView();
     writeZoomBox();
     rememberDocumentFolder();

@@ -65,8 +65,6 @@ void drawFailureText(HDC dc, const ViewGeometry& geometry, const PaintPlan& plan
 }  // namespace
 
 void paintView(ViewState& s) {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(s.window, &ps);
     const Document& doc = app.document;
     const TrimEditor& editor = app.editor;
     const bool trimming = active(editor.trimMode);
@@ -80,6 +78,11 @@ void paintView(ViewState& s) {
     }
     const PaintPlan plan = PlanPaint(s.geometry, trimming ? &editor : nullptr, doc.displayPixels != nullptr,
                                      doc.loadFailed, app.metrics.textHeight);
+    // The crosshair is erased by drawing it once more, outside the paint's clipping: a paint of part
+    // of the view would otherwise leave its lines standing everywhere else.
+    if (plan.hasImage && plan.eraseCrosshair) eraseCrosshair();
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(s.window, &ps);
     HBRUSH grey = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
     for (int i = 0; i < plan.fillCount; ++i) {
         const RECT r{plan.fills[i].left, plan.fills[i].top, plan.fills[i].right, plan.fills[i].bottom};
@@ -88,8 +91,6 @@ void paintView(ViewState& s) {
     if (plan.hasImage) {
         SetStretchBltMode(dc, static_cast<int>(plan.stretchMode));
         if (plan.brushOriginZero) SetBrushOrgEx(dc, 0, 0, nullptr);
-        // The paint wipes the crosshair with everything else; it is drawn again by the next move.
-        if (plan.eraseCrosshair) s.crosshair = {-1, -1};
         const StretchBlit& b = plan.blit;
         if (!showsRectified || rectifiedReadable)
             StretchDIBits(dc, b.destX, b.destY, b.destW, b.destH, b.srcX, b.srcY, b.srcW, b.srcH, doc.displayPixels,

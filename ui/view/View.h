@@ -15,8 +15,10 @@ HWND viewWindow();
 ViewGeometry& viewGeometry();
 const ViewMetrics& viewMetrics();
 
-// The view window's size changed (or the system's metrics did).
+// The view window's size changed.
 void viewLayout();
+// The system's metrics changed: they are read again and the view laid out with them.
+void viewMetricsChanged();
 // After a load or a trim: the document fitted (ViewGeometry's FitNew).
 void fitView();
 void applyScrollBars(const ScrollBars& bars);

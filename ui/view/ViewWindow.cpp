@@ -294,6 +294,11 @@ void viewLayout() {
     repaintView();
 }
 
+void viewMetricsChanged() {
+    readMetrics(viewState);
+    viewLayout();
+}
+
 void fitView() {
     readMetrics(viewState);
     if (!hasImage()) {

@@ -8,6 +8,7 @@
 #include "ui/app/App.h"
 #include "ui/app/WindowHelpers.h"
 #include "ui/controls/Controls.h"
+#include "ui/dialogs/Dialogs.h"
 #include "ui/document/Documents.h"
 #include "ui/filelist/FileListWindow.h"
 #include "ui/menus/Menus.h"
@@ -157,14 +158,14 @@ void runCommand(WPARAM wParam, LPARAM lParam) {
     case command::kCornerDown:
         if (hasImage()) PerspectiveCommand(app.editor, id);
         return;
-    case command::kOutputOptions:
-    case command::kKeyDialog:
+    case command::kOutputOptions: openOutputDialog(); return;
+    case command::kKeyDialog: openKeyDialog(); return;
+    case command::kPresetDialog: openPresetDialog(); return;
+    case command::kDisplayDialog: openDisplayDialog(); return;
     case command::kPluginDialog:
-    case command::kDisplayDialog:
-    case command::kPresetDialog:
     case command::kHelp:
     case command::kAbout:
-        // These dialogs arrive with their own work; until then the commands do nothing.
+        // The plug-in host, help and About arrive with their own work; until then they do nothing.
         return;
     }
     if (id >= command::kPreset1 && id < command::kPreset1 + static_cast<int>(kPresetCount)) {

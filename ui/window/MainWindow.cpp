@@ -123,7 +123,8 @@ LRESULT handleMainMessage(MainWindowState& state, UINT message, WPARAM wParam, L
         if (wParam) Shutdown();
         return 0;
     case WM_WININICHANGE:
-        if (app.document.displayPixels) viewLayout();
+        // The scroll bars' sizes may have changed with the system's settings.
+        if (app.document.displayPixels) viewMetricsChanged();
         break;
     case WM_ACTIVATEAPP: onActivateApp(wParam != 0); break;
     case WM_MEASUREITEM:
@@ -254,6 +255,27 @@ void Shutdown() {
         writer.close();
     }
     destroyAcceleratorTable();
+}
+
+void refreshAfterDisplayChange() {
+    HFONT old = app.uiFont;
+    app.uiFont = createUiFont();
+    computeMetrics(app.mainWindow);
+    relayoutBands();
+    // The controls hold the new font now.
+    if (old) DeleteObject(old);
+    // The bands' rows and heights follow, then the view below them.
+    RECT client{};
+    GetClientRect(app.mainWindow, &client);
+    SendMessageW(app.mainWindow, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    refreshToolbarTooltips();
+    refreshTitle();
+    writeZoomBox();
+    if (listWindowOpen()) {
+        closeListWindow(true);
+        reopenListWindow();
+    }
+    repaintView();
 }
 
 void writeZoomBox() { writeField(control::kZoomBox, ZoomPercent(viewGeometry().zoom)); }

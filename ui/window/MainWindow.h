@@ -13,6 +13,9 @@ HWND createMainWindow(int nCmdShow, SettingsReader& reader);
 void layoutMainWindow();
 void refreshTitle();
 void writeZoomBox();
+// After the display dialog changed the language or the font: the font made again, and with it the
+// tool bands, the tooltips, the title, the file list window and the view.
+void refreshAfterDisplayChange();
 // Writes the settings file once, after ending any trim and letting go of every buffer.
 void Shutdown();
 

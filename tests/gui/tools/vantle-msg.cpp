@@ -258,6 +258,227 @@ int clipboardGet(const wchar_t* path) {
     return 0;
 }
 
+
+// The tooltip a toolbar button shows, read through memory in the program's process.
+int tooltipText(int toolbarId, int command) {
+    HWND toolbar = controlWindow(toolbarId);
+    if (!toolbar) return fail("no such toolbar");
+    HWND tooltip = reinterpret_cast<HWND>(SendMessageW(toolbar, TB_GETTOOLTIPS, 0, 0));
+    // The program's tooltips hang on the main window's one tooltip control instead.
+    if (!tooltip) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(toolbar, &pid);
+        for (HWND w = FindWindowExW(nullptr, nullptr, L"tooltips_class32", nullptr); w;
+             w = FindWindowExW(nullptr, w, L"tooltips_class32", nullptr)) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(w, &owner);
+            if (owner == pid && GetWindow(w, GW_OWNER) == mainWindow()) tooltip = w;
+        }
+    }
+    if (!tooltip) return fail("no tooltip control");
+    DWORD pid = 0;
+    GetWindowThreadProcessId(tooltip, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return fail("cannot open the program's process");
+    constexpr int kChars = 256;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(TTTOOLINFOW) + kChars * sizeof(wchar_t), MEM_COMMIT,
+                                  PAGE_READWRITE);
+    TTTOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.hwnd = toolbar;
+    tool.uId = static_cast<UINT_PTR>(command);
+    tool.lpszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(TTTOOLINFOW));
+    wchar_t text[kChars] = {};
+    bool ok = remote && WriteProcessMemory(process, remote, &tool, sizeof tool, nullptr);
+    if (ok) SendMessageW(tooltip, TTM_GETTEXTW, kChars, reinterpret_cast<LPARAM>(remote));
+    ok = ok && ReadProcessMemory(process, tool.lpszText, text, sizeof text, nullptr);
+    text[kChars - 1] = 0;
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    if (!ok) return fail("cannot read the tooltip");
+    std::printf("%s\n", utf8(text).c_str());
+    return 0;
+}
+
+// ---- the program's dialogs ----
+
+// The dialog the program shows now: a visible dialog window owned by the main window.
+HWND programDialog() {
+    HWND main = mainWindow();
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        wchar_t name[16] = {};
+        GetClassNameW(w, name, 16);
+        if (IsWindowVisible(w) && std::wcscmp(name, L"#32770") == 0 && GetWindow(w, GW_OWNER) == main) return w;
+    }
+    return nullptr;
+}
+
+// A list view's rows, one a line, cells separated by tabs, then "selected N" (-1: none). The
+// texts come back through memory in the program's process: list view messages are not marshalled.
+int listViewRows(HWND list) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return fail("cannot open the program's process");
+    constexpr int kChars = 260;
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * sizeof(wchar_t), MEM_COMMIT,
+                                  PAGE_READWRITE);
+    const int rows = static_cast<int>(SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+    HWND header = reinterpret_cast<HWND>(SendMessageW(list, LVM_GETHEADER, 0, 0));
+    const int columns = header ? static_cast<int>(SendMessageW(header, HDM_GETITEMCOUNT, 0, 0)) : 1;
+    bool ok = remote != nullptr;
+    for (int row = 0; ok && row < rows; ++row) {
+        for (int column = 0; ok && column < columns; ++column) {
+            LVITEMW item{};
+            item.iSubItem = column;
+            item.cchTextMax = kChars;
+            item.pszText = reinterpret_cast<wchar_t*>(static_cast<char*>(remote) + sizeof(LVITEMW));
+            wchar_t text[kChars] = {};
+            ok = WriteProcessMemory(process, remote, &item, sizeof item, nullptr);
+            if (ok) SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+            ok = ok && ReadProcessMemory(process, item.pszText, text, sizeof text, nullptr);
+            text[kChars - 1] = 0;
+            std::printf(column + 1 < columns ? "%s\t" : "%s\n", utf8(text).c_str());
+        }
+    }
+    std::printf("selected %d\n", static_cast<int>(SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED)));
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return ok ? 0 : fail("cannot read the list");
+}
+
+// Selects one row of a list view (as a click would) through an LVITEM in the program's process; a
+// row of -1 takes every selection away.
+int selectListViewRow(HWND list, int row) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return fail("cannot open the program's process");
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(LVITEMW), MEM_COMMIT, PAGE_READWRITE);
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = row >= 0 ? LVIS_SELECTED | LVIS_FOCUSED : 0;
+    const bool ok = remote && WriteProcessMemory(process, remote, &item, sizeof item, nullptr) &&
+                    SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote));
+    if (ok && row >= 0) SendMessageW(list, LVM_ENSUREVISIBLE, static_cast<WPARAM>(row), FALSE);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    return ok ? 0 : fail("cannot select the row");
+}
+
+// A message box the program's dialog shows: a visible dialog window owned by that dialog.
+HWND dialogMessageBox(HWND dialog) {
+    for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        wchar_t name[16] = {};
+        GetClassNameW(w, name, 16);
+        if (IsWindowVisible(w) && std::wcscmp(name, L"#32770") == 0 && GetWindow(w, GW_OWNER) == dialog) return w;
+    }
+    return nullptr;
+}
+
+int dialogVerb(const std::wstring& verb, int argc, wchar_t** argv) {
+    HWND dialog = programDialog();
+    if (!dialog) return fail("no dialog");
+    if (verb == L"dlg-msgbox") {
+        // Its caption, then its texts (the message and the buttons), one a line.
+        HWND box = dialogMessageBox(dialog);
+        if (!box) return fail("no message box");
+        wchar_t title[512] = {};
+        GetWindowTextW(box, title, 512);
+        std::printf("%s\n", utf8(title).c_str());
+        EnumChildWindows(box, printChildText, 0);
+        return 0;
+    }
+    if (verb == L"dlg-msgbox-rect") {
+        // The box itself, or with a button identifier (IDOK 1, IDYES 6, ...) that button.
+        HWND box = dialogMessageBox(dialog);
+        if (!box) return fail("no message box");
+        HWND target = argc >= 3 ? GetDlgItem(box, static_cast<int>(std::wcstol(argv[2], nullptr, 10))) : box;
+        if (!target) return fail("no such button");
+        RECT r{};
+        GetWindowRect(target, &r);
+        printRect(r);
+        return 0;
+    }
+    if (verb == L"dlg-title") {
+        wchar_t title[512] = {};
+        GetWindowTextW(dialog, title, 512);
+        std::printf("%s\n", utf8(title).c_str());
+        return 0;
+    }
+    if (verb == L"dlg-frame") {
+        RECT r{};
+        GetWindowRect(dialog, &r);
+        printRect(r);
+        return 0;
+    }
+    if (verb == L"dlg-texts") {
+        EnumChildWindows(dialog, printChildText, 0);
+        return 0;
+    }
+    if (argc < 3) return fail("a control identifier is missing");
+    const int id = static_cast<int>(std::wcstol(argv[2], nullptr, 10));
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return fail("no such control in the dialog");
+    wchar_t name[32] = {};
+    GetClassNameW(control, name, 32);
+    const bool combo = _wcsicmp(name, L"ComboBox") == 0, listBox = _wcsicmp(name, L"ListBox") == 0;
+    if (verb == L"dlg-rect") {
+        RECT r{};
+        GetWindowRect(control, &r);
+        printRect(r);
+        return 0;
+    }
+    if (verb == L"dlg-text") {
+        // Sent, not GetWindowTextW: for another process's window that returns the text stored at
+        // creation, not what an edit field holds now.
+        wchar_t text[1024] = {};
+        SendMessageW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+        std::printf("%s\n", utf8(text).c_str());
+        return 0;
+    }
+    if (verb == L"dlg-checked") {
+        std::printf("%d\n", IsDlgButtonChecked(dialog, id) == BST_CHECKED ? 1 : 0);
+        return 0;
+    }
+    if (verb == L"dlg-enabled") {
+        std::printf("%d\n", IsWindowEnabled(control) ? 1 : 0);
+        return 0;
+    }
+    if (verb == L"dlg-visible") {
+        std::printf("%d\n", IsWindowVisible(control) ? 1 : 0);
+        return 0;
+    }
+    if (verb == L"dlg-sel") {
+        std::printf("%d\n", static_cast<int>(SendMessageW(control, combo ? CB_GETCURSEL : LB_GETCURSEL, 0, 0)));
+        return 0;
+    }
+    if (verb == L"dlg-items") {
+        // A list's or combo's item texts, one a line (lists of owner-drawn items hold no texts).
+        const int count = static_cast<int>(SendMessageW(control, combo ? CB_GETCOUNT : LB_GETCOUNT, 0, 0));
+        for (int i = 0; i < count; ++i) {
+            wchar_t text[512] = {};
+            SendMessageW(control, combo ? CB_GETLBTEXT : LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
+            std::printf("%s\n", utf8(text).c_str());
+        }
+        return 0;
+    }
+    if (verb == L"dlg-select" && argc >= 4) {
+        const int index = static_cast<int>(std::wcstol(argv[3], nullptr, 10));
+        if (combo || listBox) {
+            if (SendMessageW(control, combo ? CB_SETCURSEL : LB_SETCURSEL, static_cast<WPARAM>(index), 0) ==
+                (combo ? CB_ERR : LB_ERR))
+                return fail("no such item");
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, combo ? CBN_SELCHANGE : LBN_SELCHANGE),
+                         reinterpret_cast<LPARAM>(control));
+            return 0;
+        }
+        return selectListViewRow(control, index);
+    }
+    if (verb == L"dlg-rows") return listViewRows(control);
+    return fail("unknown dialog verb");
+}
+
 int number(const wchar_t* text) { return static_cast<int>(std::wcstol(text, nullptr, 10)); }
 
 void usage() {
@@ -279,7 +500,25 @@ void usage() {
                  "  listbox ID           count, top index, item height, selection, screen rectangle\n"
                  "  scroll               the view's scroll bars\n"
                  "  clip-put FILE.bmp    the BMP as CF_DIB on the clipboard\n"
-                 "  clip-get FILE.bmp    the clipboard's CF_DIB as a BMP file\n");
+                 "  clip-get FILE.bmp    the clipboard's CF_DIB as a BMP file\n"
+                 "  text ID              a control's text (GetWindowText)\n"
+                 "  tooltip TOOLBAR CMD  the tooltip of a toolbar button\n"
+                 "  invalidate ID L T R B  InvalidateRect of part of a control's client area\n"
+                 "  scrollbar-width N    the system's scroll bar width, then WM_WININICHANGE to the program\n"
+                 "  dlg-title            caption of the dialog the program shows\n"
+                 "  dlg-frame            its screen rectangle\n"
+                 "  dlg-texts            the texts of its controls, one a line\n"
+                 "  dlg-rect ID          screen rectangle of one of its controls\n"
+                 "  dlg-text ID          a control's text\n"
+                 "  dlg-checked ID       1 when a button is checked\n"
+                 "  dlg-enabled ID       1 or 0\n"
+                 "  dlg-visible ID       1 or 0\n"
+                 "  dlg-sel ID           a list's or combo's selection\n"
+                 "  dlg-items ID         a list's or combo's item texts\n"
+                 "  dlg-select ID INDEX  selects an item of a list, combo or list view, notified as the user's\n"
+                 "  dlg-rows ID          a list view's rows (cells tab-separated) and its selection\n"
+                 "  dlg-msgbox           a message box over the dialog: its caption and texts\n"
+                 "  dlg-msgbox-rect [ID] its screen rectangle, or its button ID's\n");
 }
 
 }  // namespace
@@ -298,6 +537,7 @@ int wmain(int argc, wchar_t** argv) {
         EnumWindows(listTopWindow, 0);
         return 0;
     }
+    if (verb.rfind(L"dlg-", 0) == 0) return dialogVerb(verb, argc, argv);
     HWND main = mainWindow();
     if (!main) return fail("no main window");
     if (verb == L"find") {
@@ -321,6 +561,16 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"close") return PostMessageW(main, WM_CLOSE, 0, 0) ? 0 : fail("post failed");
     if (verb == L"scroll") return scrollBars();
     if (verb == L"button" && needs(2)) return buttonRect(number(argv[2]), number(argv[3]));
+    if (verb == L"tooltip" && needs(2)) return tooltipText(number(argv[2]), number(argv[3]));
+    if (verb == L"scrollbar-width" && needs(1)) {
+        NONCLIENTMETRICSW metrics{};
+        metrics.cbSize = sizeof metrics;
+        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return fail("cannot read");
+        metrics.iScrollWidth = metrics.iScrollHeight = number(argv[2]);
+        if (!SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return fail("cannot set");
+        SendMessageTimeoutW(main, WM_WININICHANGE, SPI_SETNONCLIENTMETRICS, 0, SMTO_NORMAL, 20000, nullptr);
+        return 0;
+    }
     if (!needs(1)) {
         usage();
         return 2;
@@ -344,6 +594,16 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"set" && needs(2)) {
         SetDlgItemInt(GetParent(window), id, static_cast<UINT>(number(argv[3])), TRUE);
         return 0;
+    }
+    if (verb == L"text") {
+        wchar_t text[1024] = {};
+        SendMessageW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text));
+        std::printf("%s\n", utf8(text).c_str());
+        return 0;
+    }
+    if (verb == L"invalidate" && needs(5)) {
+        RECT r{number(argv[3]), number(argv[4]), number(argv[5]), number(argv[6])};
+        return InvalidateRect(window, &r, FALSE) ? 0 : fail("invalidate failed");
     }
     if (verb == L"enabled") {
         std::printf("%d\n", IsWindowEnabled(window) ? 1 : 0);

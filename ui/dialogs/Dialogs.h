@@ -1,0 +1,8 @@
+// The modal dialogs, each laid out by a template of the language module: output options, keys and
+// mouse, size presets and display.
+#pragma once
+
+void openOutputDialog();   // command kOutputOptions
+void openKeyDialog();      // command kKeyDialog
+void openPresetDialog();   // command kPresetDialog
+void openDisplayDialog();  // command kDisplayDialog
