@@ -278,7 +278,7 @@ class Display:
 class Vantle:
     """One run of Vantle.exe in its own folder (a portable installation)."""
 
-    def __init__(self, display, folder, args=(), language=True):
+    def __init__(self, display, folder, args=(), language=True, cwd=None):
         self.display = display
         self.folder = folder
         bin_dir = env("VANTLE_GUI_BIN")
@@ -292,7 +292,7 @@ class Vantle:
         self.msg_exe = os.path.join(env("VANTLE_GUI_TOOLS"), "vantle-msg.exe")
         self.log = open(os.path.join(folder, "wine.log"), "wb")
         self.process = subprocess.Popen(
-            [env("VANTLE_GUI_WINE_RUN"), os.path.join(folder, "Vantle.exe"), *map(str, args)], cwd=folder,
+            [env("VANTLE_GUI_WINE_RUN"), os.path.join(folder, "Vantle.exe"), *map(str, args)], cwd=cwd or folder,
             env=display.env(), stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
             preexec_fn=die_with_parent)
 
@@ -531,15 +531,16 @@ class GuiTest(unittest.TestCase):
             app.kill()
         shutil.rmtree(self.folder, ignore_errors=True)
 
-    def start(self, args=(), language=True, wait=True, settings=None):
-        """Vantle.exe in this test's folder; `settings` (name=value strings) pre-written first."""
+    def start(self, args=(), language=True, wait=True, settings=None, cwd=None):
+        """Vantle.exe in this test's folder (started from `cwd`, by default that folder too);
+        `settings` (name=value strings) pre-written first."""
         if settings:
             path = os.path.join(self.folder, "Vantle.ini")
             sets = []
             for s in settings:
                 sets += ["--set", s]
             self.cli("settings", PathArg(path), *sets, "--write")
-        app = Vantle(self.display, self.folder, args, language)
+        app = Vantle(self.display, self.folder, args, language, cwd)
         self.apps.append(app)
         # The pointer rests outside the window, so no crosshair or hover state leaks into a test.
         self.display.xdotool("mousemove", 5, 5)

@@ -41,5 +41,23 @@ class ClipboardTest(GuiTest):
         self.assertEqual(self.settings_of(os.path.join(self.folder, "Vantle.ini"))["outputFormat"], "5")
 
 
+    def test_a_pasted_picture_goes_beside_the_executable_wherever_it_started(self):
+        # Started from another folder: the relative "Output" of a picture without a file is the
+        # executable's folder's all the same.
+        elsewhere = os.path.join(self.folder, "elsewhere")
+        os.mkdir(elsewhere)
+        app = self.start(cwd=elsewhere)
+        app.msg("clip-put", windows_path(self.sample_bmp))
+        app.send(CMD_PASTE)
+        app.wait_title(lambda t: t == "Size 1600 × 1200", "the pasted picture")
+        app.send(CMD_FIT_LARGEST)
+        app.wait_title(lambda t: t.startswith("Trimming"), "trim mode")
+        app.send(CMD_EXECUTE)
+        app.wait_title(lambda t: not t.startswith("Trimming"), "the end of trim mode")
+        self.assertTrue(os.path.exists(os.path.join(self.folder, "Output", "clip.jpg")))
+        self.assertFalse(os.path.exists(os.path.join(elsewhere, "Output")))
+        self.assertEqual(app.close(), 0)
+
+
 if __name__ == "__main__":
     unittest.main()

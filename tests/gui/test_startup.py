@@ -26,6 +26,21 @@ class StartupTest(GuiTest):
             for x in range(left + 2, right - 2, 41):
                 self.assertEqual(shot.pixel(x, y), LIGHT_GREY, f"view pixel ({x}, {y})")
 
+    def test_an_unreadable_file_shows_no_box_only_the_views_text(self):
+        broken = os.path.join(self.folder, "broken.jpg")
+        with open(broken, "wb") as f:
+            f.write(b"\xff\xd8 not a picture at all")
+        app = self.start([windows_path(broken)])
+        self.assertEqual(app.title(), "Vantle")
+        # Whatever comes up would be up by the time the window answers twice.
+        app.send(0)
+        app.send(0)
+        self.assertFalse(any(w[0] == "#32770" for w in app.windows()), "a message box came up")
+        shot = self.screenshot("load-failed")
+        left, top, right, bottom = app.rect(VIEW)
+        text_row = [shot.pixel(x, (top + bottom) // 2 + 6) for x in range(left, right)]
+        self.assertTrue(any(p != LIGHT_GREY for p in text_row), "the view shows no text")
+
     def test_missing_language_module_stops_after_the_message(self):
         app = self.start(language=False, wait=False)
         box = wait_for(lambda: next((w for w in app.windows() if w[:2] == ("#32770", "Error")), None), 60,

@@ -134,5 +134,25 @@ class ViewTest(GuiTest):
         self.assert_screen_shows_image_from(app, shot, after["horizontal"][3], after["vertical"][3])
 
 
+    def test_a_paint_of_part_of_the_view_leaves_no_crosshair_lines(self):
+        app = self.open_sample()
+        app.send(CMD_ZOOM_100)
+        bars = app.scroll()
+        ox, oy = bars["horizontal"][3], bars["vertical"][3]
+        left, top, right, bottom = app.rect(VIEW)
+        # The crosshair follows the pointer; then a small part of the view is painted again.
+        x, y = left + 300, top + 200
+        self.display.xdotool("mousemove", x - 5, y - 5, "sleep", 0.1, "mousemove", x, y)
+        app.send(0)
+        shot = self.screenshot("crosshair")
+        self.assertNotEqual(shot.pixel(x + 100, y), self.sample.pixel(ox + 400, oy + 200), "no crosshair drawn")
+        app.msg("invalidate", VIEW, 10, 10, 40, 40)
+        app.send(0)
+        shot = self.screenshot("crosshair-after-partial-paint")
+        self.assert_screen_shows_image_from(app, shot, ox, oy)
+        for dx in (-150, 100, 250):
+            self.assertEqual(shot.pixel(x + dx, y), self.sample.pixel(ox + 300 + dx, oy + 200), f"line left at x {x + dx}")
+
+
 if __name__ == "__main__":
     unittest.main()

@@ -504,7 +504,6 @@ void usage() {
                  "  text ID              a control's text (GetWindowText)\n"
                  "  tooltip TOOLBAR CMD  the tooltip of a toolbar button\n"
                  "  invalidate ID L T R B  InvalidateRect of part of a control's client area\n"
-                 "  scrollbar-width N    the system's scroll bar width, then WM_WININICHANGE to the program\n"
                  "  dlg-title            caption of the dialog the program shows\n"
                  "  dlg-frame            its screen rectangle\n"
                  "  dlg-texts            the texts of its controls, one a line\n"
@@ -562,15 +561,6 @@ int wmain(int argc, wchar_t** argv) {
     if (verb == L"scroll") return scrollBars();
     if (verb == L"button" && needs(2)) return buttonRect(number(argv[2]), number(argv[3]));
     if (verb == L"tooltip" && needs(2)) return tooltipText(number(argv[2]), number(argv[3]));
-    if (verb == L"scrollbar-width" && needs(1)) {
-        NONCLIENTMETRICSW metrics{};
-        metrics.cbSize = sizeof metrics;
-        if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return fail("cannot read");
-        metrics.iScrollWidth = metrics.iScrollHeight = number(argv[2]);
-        if (!SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics, 0)) return fail("cannot set");
-        SendMessageTimeoutW(main, WM_WININICHANGE, SPI_SETNONCLIENTMETRICS, 0, SMTO_NORMAL, 20000, nullptr);
-        return 0;
-    }
     if (!needs(1)) {
         usage();
         return 2;
