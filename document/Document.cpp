@@ -85,7 +85,7 @@ bool LoadDocument(Document& document, const WideString* path, const DocumentHost
     // Unrecognised, unreadable or refused by its decoder: the plug-ins may know better.
     if (!image && host.loadWithPlugin && host.pluginFolder && !host.pluginFolder->empty() &&
         platform::isDirectory(host.pluginFolder->c_str())) {
-        image = host.loadWithPlugin(*host.pluginFolder, target);
+        image = host.loadWithPlugin(target);
         outcome.hasExif = false;
     }
 

@@ -31,7 +31,7 @@ void onBusy(bool b) { calls.busy.push_back(b); }
 void onError(std::uint32_t id) { calls.errors.push_back(id); }
 void onCrosshair() { ++calls.crosshair; }
 // A plug-in that reads anything as a 2 x 1 8-bit image of palette entries 0 and 1.
-ImageData* fakePlugin(const WideString&, const WideString&) {
+ImageData* fakePlugin(const WideString&) {
     ++calls.plugin;
     if (!calls.pluginDecodes) return nullptr;
     ImageData* image = allocImageData();

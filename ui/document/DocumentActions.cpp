@@ -3,6 +3,7 @@
 #include "codecs/jpeg/JpegCodec.h"
 #include "document/OutputJob.h"
 #include "shell/Language_win32.h"
+#include "shell/PluginSettings.h"
 #include "ui/app/App.h"
 #include "ui/document/Documents.h"
 #include "ui/filelist/FileListWindow.h"
@@ -16,7 +17,7 @@ void setBusyCursor(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT :
 
 DocumentHost windowHost() {
     DocumentHost host;
-    host.pluginFolder = &app.settings.pluginFolder;
+    UsePlugins(host, app.settings);
     host.showError = [](std::uint32_t id) { showErrorMessage(id); };
     host.setBusy = setBusyCursor;
     host.forgetCrosshair = forgetCrosshair;

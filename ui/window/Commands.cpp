@@ -162,10 +162,10 @@ void runCommand(WPARAM wParam, LPARAM lParam) {
     case command::kKeyDialog: openKeyDialog(); return;
     case command::kPresetDialog: openPresetDialog(); return;
     case command::kDisplayDialog: openDisplayDialog(); return;
-    case command::kPluginDialog:
+    case command::kPluginDialog: openPluginDialog(); return;
     case command::kHelp:
     case command::kAbout:
-        // The plug-in host, help and About arrive with their own work; until then they do nothing.
+        // Help and About arrive with their own work; until then they do nothing.
         return;
     }
     if (id >= command::kPreset1 && id < command::kPreset1 + static_cast<int>(kPresetCount)) {
