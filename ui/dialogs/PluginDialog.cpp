@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "platform/platform.h"
@@ -22,7 +23,7 @@ using namespace dialog;
 
 constexpr std::uint32_t kTextPluginColumn = 20200, kTextPatternColumn = 20201, kTextFormatColumn = 20202;
 constexpr std::uint32_t kTextFolderHint = 2310;
-constexpr int kNameColumnWidth = 100, kPatternColumnWidth = 135;
+constexpr int kNameColumnWidth = 100, kPatternColumnWidth = 135, kMinFormatColumnWidth = 100, kCellPadding = 14;
 
 struct PluginDialogState {
     HWND window = nullptr;
@@ -73,6 +74,21 @@ WideString rowName(HWND list, int row) {
     return WideString(reinterpret_cast<const char16_t*>(text));
 }
 
+// The name column is 100 pixels, or as wide as the longest name with its check box when the format
+// column keeps 100 pixels all the same; the format column takes the rest.
+void fitNameColumn(HWND list, const std::vector<PluginRow>& rows) {
+    RECT client{};
+    GetClientRect(list, &client);
+    const int widest = client.right - kPatternColumnWidth - kMinFormatColumnWidth;
+    int width = kNameColumnWidth;
+    for (const PluginRow& row : rows) {
+        const int text = static_cast<int>(SendMessageW(list, LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(wide(row.name))));
+        width = std::max(width, std::min(widest, text + GetSystemMetrics(SM_CXSMICON) + kCellPadding));
+    }
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, 0, width);
+    SendMessageW(list, LVM_SETCOLUMNWIDTH, 2, std::max(0L, client.right - width - kPatternColumnWidth));
+}
+
 // The plug-ins of the folder copy; `switchedOff` null checks every row.
 void fill(PluginDialogState& state, const PluginNameList* switchedOff) {
     HWND list = listView(state.window);
@@ -91,6 +107,7 @@ void fill(PluginDialogState& state, const PluginNameList* switchedOff) {
         setCell(list, row, 2, rows[i].formats);
         setRowChecked(list, row, rows[i].checked);
     }
+    fitNameColumn(list, rows);
 }
 
 // A new folder: its plug-ins, every one checked.
