@@ -63,18 +63,18 @@ struct BmpFile {
 bool decodeIndexed(ImageSource& source, const BmpFile& f) {
     const BITMAPINFOHEADER& h = f.info;
     const std::uint32_t bits = h.biBitCount;
-    if (h.biCompression != BI_RGB) return fail(source, status::kBadHeader);
+    if (h.biCompression != BI_RGB) return fail(source, CodecStatus::BadHeader);
     const auto width = static_cast<std::uint32_t>(h.biWidth);
     const auto height = static_cast<std::uint32_t>(h.biHeight);
     const std::uint32_t defaultEntries = 1u << bits;
     const std::uint64_t tableBytes = h.biClrUsed ? std::uint64_t{h.biClrUsed} * 4 : std::uint64_t{defaultEntries} * 4;
     const std::uint64_t sourceRow = ((std::uint64_t{width} * bits + 31) / 32) * 4;
-    if (kMinimumFile + tableBytes + sourceRow * height > f.size) return fail(source, status::kBadFile);
+    if (kMinimumFile + tableBytes + sourceRow * height > f.size) return fail(source, CodecStatus::BadFile);
     const std::uint32_t bytes = imageBytes(width, height, 8);
-    if (bytes == 0) return fail(source, status::kBadHeader);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
 
     // At most as many entries as the depth can index (and the palette hold); entries the file does
     // not have stay zero.
@@ -111,16 +111,16 @@ bool decodeIndexed(ImageSource& source, const BmpFile& f) {
 
 bool decodeRgb24(ImageSource& source, const BmpFile& f) {
     const BITMAPINFOHEADER& h = f.info;
-    if (h.biCompression != BI_RGB) return fail(source, status::kBadHeader);
+    if (h.biCompression != BI_RGB) return fail(source, CodecStatus::BadHeader);
     const auto width = static_cast<std::uint32_t>(h.biWidth);
     const auto height = static_cast<std::uint32_t>(h.biHeight);
     const std::uint64_t sourceRow = ((std::uint64_t{width} * 24 + 31) / 32) * 4;
-    if (kMinimumFile + sourceRow * height > f.size) return fail(source, status::kBadFile);
+    if (kMinimumFile + sourceRow * height > f.size) return fail(source, CodecStatus::BadFile);
     const std::uint32_t bytes = imageBytes(width, height, 24);
-    if (bytes == 0) return fail(source, status::kBadHeader);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
     initHeader(image.header, h.biWidth, h.biHeight, 24, h.biXPelsPerMeter, h.biYPelsPerMeter);
     const std::uint64_t n = availableBytes(f.size, f.offBits, bytes);
     std::memcpy(image.pixels, source.begin + f.offBits, static_cast<std::size_t>(n));
@@ -140,20 +140,20 @@ bool decodeBitFields(ImageSource& source, const BmpFile& f) {
         const std::uint32_t red = r.u32le();
         const std::uint32_t green = r.u32le();
         const std::uint32_t blue = r.u32le();
-        if (r.failed) return fail(source, status::kBadFile);
+        if (r.failed) return fail(source, CodecStatus::BadFile);
         setBitFields(fields, red, green, blue);
     } else {
-        return fail(source, status::kBadHeader);
+        return fail(source, CodecStatus::BadHeader);
     }
     const auto width = static_cast<std::uint32_t>(h.biWidth);
     const auto height = static_cast<std::uint32_t>(h.biHeight);
     const std::uint32_t bytesPerPixel = h.biBitCount / 8;
     const std::uint64_t sourceRow = ((std::uint64_t{width} * h.biBitCount + 31) / 32) * 4;
     const std::uint32_t bytes = imageBytes(width, height, 24);
-    if (bytes == 0) return fail(source, status::kBadHeader);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
     initHeader(image.header, h.biWidth, h.biHeight, 24, h.biXPelsPerMeter, h.biYPelsPerMeter);
     const std::uint32_t stride = rowStride(width, 24);
     for (std::uint32_t y = 0; y < height; ++y) {
@@ -230,17 +230,17 @@ bool decodeBmp(ImageSource& source) {
     ByteReader r = source.reader();
     BmpFile f{};
     f.size = r.size();
-    if (f.size < kMinimumFile) return fail(source, status::kBadFile);
+    if (f.size < kMinimumFile) return fail(source, CodecStatus::BadFile);
     r.seek(10);
     f.offBits = r.u32le();
-    if (f.offBits > f.size) return fail(source, status::kBadFile);
+    if (f.offBits > f.size) return fail(source, CodecStatus::BadFile);
     f.info = readInfoHeader(r);
     BITMAPINFOHEADER& h = f.info;
-    if (r.failed) return fail(source, status::kBadFile);
+    if (r.failed) return fail(source, CodecStatus::BadFile);
     source.cursor = r.cursor;
     // Bottom-up files only: a negative height (top-down rows) is refused like a zero one.
-    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, status::kBadHeader);
-    source.result->sourceFormat = format::kBmp;
+    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, CodecStatus::BadHeader);
+    source.result->sourceFormat = ImageFormat::Bmp;
     source.result->sourceBitDepth = h.biBitCount;
     switch (h.biBitCount) {
     case 1:
@@ -253,7 +253,7 @@ bool decodeBmp(ImageSource& source) {
     case 32:
         return decodeBitFields(source, f);
     default:
-        return fail(source, status::kBadHeader);
+        return fail(source, CodecStatus::BadHeader);
     }
 }
 

@@ -23,7 +23,7 @@ bool fail(ImageSink& sink, CodecStatus code) {
 
 // 1, 4 and 8 bits: an 8-bit image with the bitmap's colour table.
 bool pasteIndexed(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64_t tableOffset) {
-    if (h.biCompression != BI_RGB) return fail(source, status::kBadHeader);
+    if (h.biCompression != BI_RGB) return fail(source, CodecStatus::BadHeader);
     const std::uint32_t bits = h.biBitCount;
     const auto width = static_cast<std::uint32_t>(h.biWidth);
     const auto height = static_cast<std::uint32_t>(h.biHeight);
@@ -31,15 +31,15 @@ bool pasteIndexed(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64_t 
     const std::uint64_t pixelOffset = tableOffset + entries * 4;
     const std::uint64_t sourceRow = (std::uint64_t{width} * bits + 31) / 32 * 4;
     const std::uint32_t bytes = imageBytes(width, height, 8);
-    if (bytes == 0) return fail(source, status::kBadHeader);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
     ByteReader r = source.reader();
     if (!r.seek(static_cast<std::size_t>(tableOffset)) || !r.has(static_cast<std::size_t>(entries * 4)) ||
         sourceRow * height > r.size() || pixelOffset > r.size() - sourceRow * height)
-        return fail(source, status::kBadFile);
+        return fail(source, CodecStatus::BadFile);
 
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
     // Entries beyond what the depth can index are never used.
     const std::uint64_t used = std::min<std::uint64_t>(entries, 1u << bits);
     const std::uint8_t* table = source.begin + tableOffset;
@@ -69,13 +69,13 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
         const std::uint32_t red = m.u32le();
         const std::uint32_t green = m.u32le();
         const std::uint32_t blue = m.u32le();
-        if (m.failed) return fail(source, status::kBadFile);
+        if (m.failed) return fail(source, CodecStatus::BadFile);
         setBitFields(fields, red, green, blue);
     } else if (h.biCompression == BI_RGB) {
         if (bits == 16) setBitFields(fields, 0x7C00, 0x03E0, 0x001F);
         if (bits == 32) setBitFields(fields, 0xFF0000, 0x00FF00, 0x0000FF);
     } else {
-        return fail(source, status::kBadHeader);
+        return fail(source, CodecStatus::BadHeader);
     }
     const auto width = static_cast<std::uint32_t>(h.biWidth);
     const auto height = static_cast<std::uint32_t>(h.biHeight);
@@ -83,13 +83,13 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
     const std::uint64_t pixelOffset = tableOffset + std::uint64_t{std::min<std::uint32_t>(h.biClrUsed, 256)} * 4;
     const std::uint64_t sourceRow = (std::uint64_t{width} * bits + 31) / 32 * 4;
     const std::uint32_t bytes = imageBytes(width, height, 24);
-    if (bytes == 0) return fail(source, status::kBadHeader);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
     const std::uint64_t size = source.end - source.begin;
-    if (sourceRow * height > size || pixelOffset > size - sourceRow * height) return fail(source, status::kBadFile);
+    if (sourceRow * height > size || pixelOffset > size - sourceRow * height) return fail(source, CodecStatus::BadFile);
 
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
     initHeader(image.header, h.biWidth, h.biHeight, 24, 0, 0);
     image.sourceFileSize = static_cast<std::uint32_t>(kBmpHeadersBytes + bytes);
 
@@ -109,12 +109,12 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
 bool decodeClipboardDib(ImageSource& source) {
     ByteReader r = source.reader();
     const BITMAPINFOHEADER h = readInfoHeader(r);
-    if (r.failed) return fail(source, status::kBadFile);
+    if (r.failed) return fail(source, CodecStatus::BadFile);
     // A shorter header (BITMAPCOREHEADER) lays its fields out differently.
-    if (h.biSize < kInfoHeaderBytes) return fail(source, status::kBadHeader);
+    if (h.biSize < kInfoHeaderBytes) return fail(source, CodecStatus::BadHeader);
     // Top-down bitmaps (negative height) are not taken.
-    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, status::kBadHeader);
-    source.result->sourceFormat = format::kBmp;
+    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, CodecStatus::BadHeader);
+    source.result->sourceFormat = ImageFormat::Bmp;
     source.result->sourceBitDepth = h.biBitCount;
     source.result->lastWriteTime = FILETIME{};
     // Behind the header as it declares itself; a 40-byte header with bit fields is followed by the
@@ -128,7 +128,7 @@ bool decodeClipboardDib(ImageSource& source) {
     case 16:
     case 24:
     case 32: return pasteTrueColour(source, h, tableOffset);
-    default: return fail(source, status::kBadHeader);
+    default: return fail(source, CodecStatus::BadHeader);
     }
 }
 
@@ -137,16 +137,16 @@ ImageData* pasteFromClipboard(ImageSource& source, const std::uint8_t* block, st
 }
 
 bool writeClipboardDib(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels) {
-    sink.status = status::kFailure;
+    sink.status = CodecStatus::Failure;
     const ColorReducer& r = sink.reducer;
     const std::uint32_t depth = r.sourceDepth;
-    if ((depth != 24 && depth != 8) || !pixels || (depth == 8 && !palette)) return fail(sink, status::kCannotConvert);
+    if ((depth != 24 && depth != 8) || !pixels || (depth == 8 && !palette)) return fail(sink, CodecStatus::CannotConvert);
     if (r.width == 0 || r.height == 0 || r.width > 0x7FFFFFFF || r.height > 0x7FFFFFFF)
-        return fail(sink, status::kNoMemory);
+        return fail(sink, CodecStatus::NoMemory);
     const std::uint32_t pixelBytes = imageBytes(r.width, r.height, depth);
     const std::uint32_t paletteBytes = depth == 8 ? 1024 : 0;
     if (pixelBytes == 0 || std::uint64_t{pixelBytes} + kInfoHeaderBytes + paletteBytes > 0xFFFFFFFFull)
-        return fail(sink, status::kNoMemory);
+        return fail(sink, CodecStatus::NoMemory);
 
     writeU32le(sink, kInfoHeaderBytes);
     writeU32le(sink, r.width);

@@ -19,8 +19,8 @@ ImageData* loadGif(ImageSource& source, const WideString& path);
 
 // ---- encoder ----
 // Writes the sink's 24-bit bottom-up image (geometry in sink.reducer: width, height, source depth
-// 24, target depth 8) to `path`. False with status 50005 (too large, cannot create or write),
-// 50001 (out of memory) or 50006 (colour reduction failed). `palette` is the document's palette,
+// 24, target depth 8) to `path`. False with status CannotCreate (too large, cannot create or
+// write), NoMemory or CannotConvert (colour reduction failed). `palette` is the document's palette,
 // unused for a 24-bit source.
 bool saveGif(ImageSink& sink, const WideString& path, const RGBQUAD* palette, const std::uint8_t* pixels,
              bool interlaced);

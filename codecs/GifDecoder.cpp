@@ -140,13 +140,13 @@ bool decodeGif(ImageSource& source) {
     const std::uint8_t* head = r.take(13);
     if (!head || std::memcmp(head, "GIF", 3) != 0 ||
         (std::memcmp(head + 3, "87a", 3) != 0 && std::memcmp(head + 3, "89a", 3) != 0))
-        return fail(source, status::kDamaged);
+        return fail(source, CodecStatus::Damaged);
 
     const std::uint32_t screenWidth = load16le(head + 6);
     const std::uint32_t screenHeight = load16le(head + 8);
-    if (screenWidth == 0 || screenHeight == 0) return fail(source, status::kBadHeader);
+    if (screenWidth == 0 || screenHeight == 0) return fail(source, CodecStatus::BadHeader);
     const std::uint32_t pixelBytes = imageBytes(screenWidth, screenHeight, 8);
-    if (pixelBytes == 0) return fail(source, status::kBadHeader);
+    if (pixelBytes == 0) return fail(source, CodecStatus::BadHeader);
 
     std::uint8_t global[768] = {};
     std::uint8_t local[768] = {};
@@ -159,83 +159,83 @@ bool decodeGif(ImageSource& source) {
         hasGlobal = true;
         colourBits = (packed & 7u) + 1;
         background = head[11];
-        if (!r.copy(global, 3u << colourBits)) return fail(source, status::kDamaged);
+        if (!r.copy(global, 3u << colourBits)) return fail(source, CodecStatus::Damaged);
     }
 
     bool transparent = false;
     std::uint8_t transparentIndex = 0;
     for (;;) {
         const std::uint8_t* introducer = r.take(1);
-        if (!introducer) return fail(source, status::kDamaged);  // no image before the end
+        if (!introducer) return fail(source, CodecStatus::Damaged);  // no image before the end
         if (*introducer == 0x21) {
             // Extension sizes count from the introducer.
             const std::uint8_t* block = r.cursor - 1;
             const std::uint8_t* label = r.take(1);
-            if (!label) return fail(source, status::kDamaged);
+            if (!label) return fail(source, CodecStatus::Damaged);
             switch (*label) {
             case 0x01:  // plain text: 13-byte header, then sub-blocks
-                if (!r.has(16 - 2)) return fail(source, status::kDamaged);
+                if (!r.has(16 - 2)) return fail(source, CodecStatus::Damaged);
                 r.skip(15 - 2);
-                if (!skipSubBlocks(r)) return fail(source, status::kDamaged);
+                if (!skipSubBlocks(r)) return fail(source, CodecStatus::Damaged);
                 break;
             case 0xF9:  // graphic control: fixed 8 bytes; only the transparency is used
-                if (!r.has(8 - 2)) return fail(source, status::kDamaged);
+                if (!r.has(8 - 2)) return fail(source, CodecStatus::Damaged);
                 transparent = (block[3] & 1) != 0;
                 transparentIndex = block[6];
                 r.skip(8 - 2);
                 break;
             case 0xFE:  // comment
-                if (!skipSubBlocks(r)) return fail(source, status::kDamaged);
+                if (!skipSubBlocks(r)) return fail(source, CodecStatus::Damaged);
                 break;
             case 0xFF:  // application: 11-byte identifier, then sub-blocks
-                if (!r.has(15 - 2)) return fail(source, status::kDamaged);
+                if (!r.has(15 - 2)) return fail(source, CodecStatus::Damaged);
                 r.skip(14 - 2);
-                if (!skipSubBlocks(r)) return fail(source, status::kDamaged);
+                if (!skipSubBlocks(r)) return fail(source, CodecStatus::Damaged);
                 break;
             default:
-                return fail(source, status::kBadFile);
+                return fail(source, CodecStatus::BadFile);
             }
             continue;
         }
-        if (*introducer == 0x3B) return fail(source, status::kDamaged);  // trailer before any image
-        if (*introducer != 0x2C) return fail(source, status::kBadFile);
+        if (*introducer == 0x3B) return fail(source, CodecStatus::Damaged);  // trailer before any image
+        if (*introducer != 0x2C) return fail(source, CodecStatus::BadFile);
         break;
     }
 
     // Image descriptor.
     const std::uint8_t* desc = r.take(9);
-    if (!desc) return fail(source, status::kDamaged);
+    if (!desc) return fail(source, CodecStatus::Damaged);
     const std::uint32_t left = load16le(desc);
     const std::uint32_t top = load16le(desc + 2);
     const std::uint32_t width = load16le(desc + 4);
     const std::uint32_t height = load16le(desc + 6);
-    if (left + width > screenWidth || top + height > screenHeight) return fail(source, status::kDamaged);
+    if (left + width > screenWidth || top + height > screenHeight) return fail(source, CodecStatus::Damaged);
     const bool interlaced = (desc[8] & 0x40) != 0;
     if (desc[8] & 0x80) {
         hasLocal = true;
         const std::uint32_t bits = (desc[8] & 7u) + 1;
-        if (!r.copy(local, 3u << bits)) return fail(source, status::kDamaged);
+        if (!r.copy(local, 3u << bits)) return fail(source, CodecStatus::Damaged);
         if (bits > colourBits) colourBits = bits;
     }
-    if (!hasLocal && !hasGlobal) return fail(source, status::kDamaged);
+    if (!hasLocal && !hasGlobal) return fail(source, CodecStatus::Damaged);
     const std::uint8_t* active = hasLocal ? local : global;
 
     // Gather the data sub-blocks. A first pass over their sizes gives the exact total, so data that
     // compresses poorly still fits and nothing is ever written past the buffer.
     const std::uint8_t* minCode = r.take(1);
-    if (!minCode || *minCode < 2 || *minCode > 8) return fail(source, status::kDamaged);
+    if (!minCode || *minCode < 2 || *minCode > 8) return fail(source, CodecStatus::Damaged);
     const std::uint8_t* blocks = r.cursor;
     std::size_t total = 0;
     for (;;) {
         const std::uint8_t* size = r.take(1);
-        if (!size) return fail(source, status::kDamaged);
+        if (!size) return fail(source, CodecStatus::Damaged);
         if (*size == 0) break;
-        if (!r.skip(*size)) return fail(source, status::kDamaged);
+        if (!r.skip(*size)) return fail(source, CodecStatus::Damaged);
         total += *size;
     }
-    if (total == 0) return fail(source, status::kDamaged);
+    if (total == 0) return fail(source, CodecStatus::Damaged);
     PageBuffer gathered;
-    if (!gathered.alloc(total + 4)) return fail(source, status::kNoMemory);
+    if (!gathered.alloc(total + 4)) return fail(source, CodecStatus::NoMemory);
     std::size_t at = 0;
     for (const std::uint8_t* p = blocks; *p != 0; p += 1 + *p) {
         std::memcpy(gathered.data + at, p + 1, *p);
@@ -245,17 +245,17 @@ bool decodeGif(ImageSource& source) {
     // Decode into a flat index buffer; indexes the data does not reach stay 0.
     const std::size_t indexCount = std::size_t{width} * height;
     PageBuffer indexes;
-    if (!indexes.alloc(indexCount + 4)) return fail(source, status::kNoMemory);
+    if (!indexes.alloc(indexCount + 4)) return fail(source, CodecStatus::NoMemory);
     gifLzwDecode(gathered.data, total, *minCode, indexes.data, indexCount);
 
     // Compose the screen: background around the image, rows bottom-up.
     std::uint8_t* pixels = allocPixels(pixelBytes);
-    if (!pixels) return fail(source, status::kNoMemory);
+    if (!pixels) return fail(source, CodecStatus::NoMemory);
     ImageData& image = *source.result;
     image.pixels = pixels;
     initHeader(image.header, static_cast<std::int32_t>(screenWidth), static_cast<std::int32_t>(screenHeight), 8, 0,
                0);
-    image.sourceFormat = 5;
+    image.sourceFormat = ImageFormat::Gif;
     image.sourceBitDepth = colourBits;
 
     std::uint8_t table[768];

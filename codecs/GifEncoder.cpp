@@ -45,28 +45,28 @@ using OpenOutput = bool (*)(ImageSink& sink, void* target);
 
 bool writeGif(ImageSink& sink, OpenOutput open, void* target, const RGBQUAD* palette, const std::uint8_t* pixels,
               bool interlaced) {
-    sink.status = status::kFailure;
+    sink.status = CodecStatus::Failure;
     ColorReducer& reducer = sink.reducer;
     const std::uint32_t width = reducer.width;
     const std::uint32_t height = reducer.height;
-    if (width > 65535 || height > 65535) return fail(sink, status::kCannotCreate);
-    if (!open(sink, target)) return fail(sink, status::kCannotCreate);
+    if (width > 65535 || height > 65535) return fail(sink, CodecStatus::CannotCreate);
+    if (!open(sink, target)) return fail(sink, CodecStatus::CannotCreate);
     // The pixel byte count is a signed 32-bit quantity in the file format's world.
-    if (reducer.targetByteCount > 0x7FFFFFFFu) return fail(sink, status::kCannotCreate);
+    if (reducer.targetByteCount > 0x7FFFFFFFu) return fail(sink, CodecStatus::CannotCreate);
 
     // Reduced indexes (packed bottom-up rows), later the compressed stream.
     const std::size_t count = std::size_t{width} * height;
     const std::size_t reducedBytes = std::size_t{reducer.targetByteCount} + 4;
     const std::size_t workBytes = count ? gifLzwBound(count) : 0;
     PageBuffer work;
-    if (!work.alloc(workBytes > reducedBytes ? workBytes : reducedBytes)) return fail(sink, status::kNoMemory);
+    if (!work.alloc(workBytes > reducedBytes ? workBytes : reducedBytes)) return fail(sink, CodecStatus::NoMemory);
     RGBQUAD colours[256];
-    if (!reduceToPalette(reducer, palette, pixels, colours, work.data)) return fail(sink, status::kCannotConvert);
+    if (!reduceToPalette(reducer, palette, pixels, colours, work.data)) return fail(sink, CodecStatus::CannotConvert);
     const std::uint32_t bits = reducer.targetDepth;
 
     // Rows top-down, or in the four passes of interlacing.
     PageBuffer rows;
-    if (!rows.alloc(count + 4)) return fail(sink, status::kNoMemory);
+    if (!rows.alloc(count + 4)) return fail(sink, CodecStatus::NoMemory);
     for (std::uint32_t i = 0; i < height; ++i) {
         const std::uint32_t position = interlaced ? gifInterlacedRow(i, height) : i;
         std::memcpy(rows.data + std::size_t{position} * width, work.data + std::size_t{height - 1 - i} * width, width);

@@ -7,7 +7,7 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 bool fail(ImageSink& sink) {
     sink.writeFailed = true;
-    sink.status = status::kCannotCreate;
+    sink.status = CodecStatus::CannotCreate;
     return false;
 }
 
@@ -59,7 +59,7 @@ bool writeBytes(ImageSink& sink, const void* data, std::size_t n) {
         }
     } catch (...) {
         sink.writeFailed = true;
-        sink.status = status::kNoMemory;
+        sink.status = CodecStatus::NoMemory;
         return false;
     }
     sink.written += n;
@@ -97,7 +97,7 @@ bool finishOutput(ImageSink& sink) {
         if (!sink.writeFailed) fail(sink);
         return false;
     }
-    sink.status = 0;
+    sink.status = CodecStatus::Ok;
     return true;
 }
 

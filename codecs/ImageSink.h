@@ -1,7 +1,7 @@
 // The encoder base: the output, the status, the colour reducer with the image geometry and the
 // resolution. Every encoder writes through one buffered writer, to a file or to memory; a failed or
-// short write makes the status 50005 and stays failed, so no encoder can report a broken file as
-// written.
+// short write makes the status CannotCreate and stays failed, so no encoder can report a broken file
+// as written.
 #pragma once
 
 #include <cstddef>
@@ -16,7 +16,7 @@
 struct ImageSink {
     platform::FileHandle file = platform::invalidFile();
     WideString tempPath;
-    CodecStatus status = status::kFailure;
+    CodecStatus status = CodecStatus::Failure;
     ColorReducer reducer;
     std::int32_t xResolution = 0;  // pixels per metre
     std::int32_t yResolution = 0;
@@ -33,18 +33,18 @@ struct ImageSink {
     ~ImageSink();
 };
 
-// Creates (or truncates) the output file. False with status 50005 when it cannot be created.
+// Creates (or truncates) the output file. False with status CannotCreate when it cannot be created.
 bool createOutput(ImageSink& sink, const WideString& path);
 // Sends the output to `out` instead of a file (it is cleared first).
 void writeToMemory(ImageSink& sink, std::vector<std::uint8_t>& out);
-// Buffered write; false (status 50005, sticky) once any write has failed.
+// Buffered write; false (status CannotCreate, sticky) once any write has failed.
 bool writeBytes(ImageSink& sink, const void* data, std::size_t n);
 bool writeU8(ImageSink& sink, std::uint8_t v);
 bool writeU16le(ImageSink& sink, std::uint16_t v);
 bool writeU32le(ImageSink& sink, std::uint32_t v);
 bool writeU16be(ImageSink& sink, std::uint16_t v);
 bool writeU32be(ImageSink& sink, std::uint32_t v);
-// Flushes and closes the output. True only when every byte reached it; then status is 0.
+// Flushes and closes the output. True only when every byte reached it; then status is Ok.
 bool finishOutput(ImageSink& sink);
 // Closes the file if still open (an unfinished output is incomplete) and deletes the temporary
 // file the sink owns.

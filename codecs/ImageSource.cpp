@@ -20,7 +20,7 @@ std::uint32_t openMappedWith(ImageSource& source, const WideString& path, bool c
     if (platform::isValid(source.file)) platform::closeFile(source.file);
     source.file = platform::invalidFile();
     source.view = source.begin = source.cursor = source.end = nullptr;
-    source.status = status::kBadFile;
+    source.status = CodecStatus::BadFile;
     return 0;
 }
 
@@ -44,10 +44,10 @@ void closeMapped(ImageSource& source) {
 }
 
 ImageData* loadFramed(ImageSource& source, const WideString& path, DecodeStep decode) {
-    source.status = status::kFailure;
+    source.status = CodecStatus::Failure;
     source.result = allocImageData();
     if (!source.result) {
-        source.status = status::kNoMemory;
+        source.status = CodecStatus::NoMemory;
         return nullptr;
     }
     source.result->sourceFileSize = openMapped(source, path);
@@ -67,14 +67,14 @@ ImageData* loadFramed(ImageSource& source, const WideString& path, DecodeStep de
 }
 
 ImageData* loadFramedMemory(ImageSource& source, const std::uint8_t* data, std::size_t size, DecodeStep decode) {
-    source.status = status::kFailure;
+    source.status = CodecStatus::Failure;
     if (!data || size == 0 || size >= (1ull << 32)) {
-        source.status = status::kBadFile;
+        source.status = CodecStatus::BadFile;
         return nullptr;
     }
     source.result = allocImageData();
     if (!source.result) {
-        source.status = status::kNoMemory;
+        source.status = CodecStatus::NoMemory;
         return nullptr;
     }
     source.result->sourceFileSize = static_cast<std::uint32_t>(size);

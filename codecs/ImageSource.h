@@ -20,7 +20,7 @@ struct ImageSource {
     const std::uint8_t* cursor = nullptr;
     const std::uint8_t* end = nullptr;
     ImageData* result = nullptr;
-    CodecStatus status = status::kFailure;
+    CodecStatus status = CodecStatus::Failure;
 
     ImageSource() = default;
     ImageSource(const ImageSource&) = delete;
@@ -35,7 +35,7 @@ struct ImageSource {
     }
 };
 
-// Maps the whole file read-only. Returns its size, or 0 (status 50004) when it cannot be opened,
+// Maps the whole file read-only. Returns its size, or 0 (status BadFile) when it cannot be opened,
 // is empty, is 4 GiB or larger, or cannot be mapped; nothing stays open after a failure.
 std::uint32_t openMapped(ImageSource& source, const WideString& path);
 // The same with a private copy-on-write view that the caller may alter without the file changing.
@@ -47,7 +47,7 @@ void closeMapped(ImageSource& source);
 // with status set. It never frees the record.
 using DecodeStep = bool (*)(ImageSource& source);
 
-// The load frame shared by every file decoder: status 50000, a zeroed record, the mapping, the
+// The load frame shared by every file decoder: status Failure, a zeroed record, the mapping, the
 // file's last-write time, the decode step, unmapping; the record on success, else null.
 ImageData* loadFramed(ImageSource& source, const WideString& path, DecodeStep decode);
 // The same frame over bytes already in memory (no file; used by paste, tests and fuzzing).

@@ -53,17 +53,17 @@ std::uint32_t entryValue(const TiffState& t, const std::uint8_t* entry) {
 }
 
 bool readStripArray(ImageSource& source, const TiffState& t, const std::uint8_t* entry, StripArray& a) {
-    if (a.present) return fail(source, status::kDamaged);
+    if (a.present) return fail(source, CodecStatus::Damaged);
     const std::uint16_t type = t.read16(entry + 2);
     const std::uint32_t count = t.read32(entry + 4);
-    if ((type != kShort && type != kLong) || count == 0) return fail(source, status::kDamaged);
-    if (count > (1u << 30) - 1) return fail(source, status::kBadHeader);
+    if ((type != kShort && type != kLong) || count == 0) return fail(source, CodecStatus::Damaged);
+    if (count > (1u << 30) - 1) return fail(source, CodecStatus::BadHeader);
     const std::uint64_t bytes = std::uint64_t{count} * (type == kShort ? 2 : 4);
     if (bytes <= 4) {
         a.values = entry + 8;
     } else {
         const std::uint32_t offset = t.read32(entry + 8);
-        if (offset + bytes > static_cast<std::uint64_t>(source.end - source.begin)) return fail(source, status::kDamaged);
+        if (offset + bytes > static_cast<std::uint64_t>(source.end - source.begin)) return fail(source, CodecStatus::Damaged);
         a.values = source.begin + offset;
     }
     a.present = true;
@@ -74,22 +74,22 @@ bool readStripArray(ImageSource& source, const TiffState& t, const std::uint8_t*
 
 bool readDirectory(ImageSource& source, TiffState& t) {
     ByteReader r = source.reader();
-    if (r.size() < 8) return fail(source, status::kDamaged);
+    if (r.size() < 8) return fail(source, CodecStatus::Damaged);
     const std::uint16_t order = r.u16le();
     if (order == 0x4D4D) {
         t.littleEndian = false;
         t.read16 = load16be;
         t.read32 = load32be;
     } else if (order != 0x4949) {
-        return fail(source, status::kDamaged);
+        return fail(source, CodecStatus::Damaged);
     }
     const std::uint8_t* head = r.take(6);
-    if (t.read16(head) != 42) return fail(source, status::kDamaged);
+    if (t.read16(head) != 42) return fail(source, CodecStatus::Damaged);
     const std::uint32_t ifd = t.read32(head + 2);
-    if (!r.seek(ifd) || !r.has(2)) return fail(source, status::kDamaged);
+    if (!r.seek(ifd) || !r.has(2)) return fail(source, CodecStatus::Damaged);
     const std::uint16_t entryCount = t.read16(r.take(2));
     const std::uint8_t* entries = r.take(std::size_t{entryCount} * 12);
-    if (!entries) return fail(source, status::kDamaged);
+    if (!entries) return fail(source, CodecStatus::Damaged);
     source.cursor = r.cursor;
     const std::uint64_t fileSize = r.size();
 
@@ -102,10 +102,10 @@ bool readDirectory(ImageSource& source, TiffState& t) {
         case 256:  // ImageWidth
         case 257:  // ImageLength
         {
-            if (type != kShort && type != kLong) return fail(source, status::kDamaged);
+            if (type != kShort && type != kLong) return fail(source, CodecStatus::Damaged);
             const std::uint32_t v = type == kShort ? t.read16(e + 8) : t.read32(e + 8);
-            if (v == 0) return fail(source, status::kDamaged);
-            if (v > 0x7FFFFFFF) return fail(source, status::kBadHeader);
+            if (v == 0) return fail(source, CodecStatus::Damaged);
+            if (v > 0x7FFFFFFF) return fail(source, CodecStatus::BadHeader);
             (tag == 256 ? t.width : t.height) = v;
             break;
         }
@@ -115,16 +115,16 @@ bool readDirectory(ImageSource& source, TiffState& t) {
                 t.bitsPerSample = entryValue(t, e);
             } else if (count == 3) {
                 const std::uint32_t offset = t.read32(e + 8);
-                if (std::uint64_t{offset} + 6 > fileSize) return fail(source, status::kDamaged);
+                if (std::uint64_t{offset} + 6 > fileSize) return fail(source, CodecStatus::Damaged);
                 const std::uint8_t* v = source.begin + offset;
                 const std::uint32_t b = t.read16(v);
                 if (t.read16(v + 2) != b || t.read16(v + 4) != b || (b != 8 && b != 16))
-                    return fail(source, status::kBadHeader);
+                    return fail(source, CodecStatus::BadHeader);
                 t.bitsPerSample = b;
             }
             break;
         case 259:  // Compression
-            if (entryValue(t, e) != 1) return fail(source, status::kBadHeader);
+            if (entryValue(t, e) != 1) return fail(source, CodecStatus::BadHeader);
             break;
         case 262:  // PhotometricInterpretation
             t.photometric = entryValue(t, e);
@@ -154,9 +154,9 @@ bool readDirectory(ImageSource& source, TiffState& t) {
             break;
         }
     }
-    if (t.width < 1 || t.height < 1) return fail(source, status::kBadHeader);
+    if (t.width < 1 || t.height < 1) return fail(source, CodecStatus::BadHeader);
     if (!t.offsets.present || !t.byteCounts.present || t.offsets.count != t.byteCounts.count)
-        return fail(source, status::kDamaged);
+        return fail(source, CodecStatus::Damaged);
     return true;
 }
 
@@ -192,7 +192,7 @@ bool buildPalette(ImageSource& source, const TiffState& t, RGBQUAD* palette) {
     const std::uint32_t n = 1u << t.bitsPerSample;
     if (t.photometric == 3) {
         const std::uint64_t size = static_cast<std::uint64_t>(source.end - source.begin);
-        if (std::uint64_t{t.colorMapOffset} + 6 * std::uint64_t{n} > size) return fail(source, status::kBadFile);
+        if (std::uint64_t{t.colorMapOffset} + 6 * std::uint64_t{n} > size) return fail(source, CodecStatus::BadFile);
         const std::uint8_t* map = source.begin + t.colorMapOffset;
         for (std::uint32_t i = 0; i < n; ++i) {
             palette[i].rgbRed = static_cast<std::uint8_t>(t.read16(map + 2 * i) >> 8);
@@ -219,19 +219,19 @@ bool decodeTiff(ImageSource& source) {
     std::uint32_t depth = 0;
     std::uint64_t rowBytes = 0;
     if (t.photometric == 0 || t.photometric == 1 || t.photometric == 3) {
-        if (t.photometric == 3 && t.colorMapOffset == 0) return fail(source, status::kBadHeader);
-        if (t.bitsPerSample != 1 && t.bitsPerSample != 4 && t.bitsPerSample != 8) return fail(source, status::kBadHeader);
+        if (t.photometric == 3 && t.colorMapOffset == 0) return fail(source, CodecStatus::BadHeader);
+        if (t.bitsPerSample != 1 && t.bitsPerSample != 4 && t.bitsPerSample != 8) return fail(source, CodecStatus::BadHeader);
         depth = 8;
         rowBytes = (std::uint64_t{t.width} * t.bitsPerSample + 7) / 8;
     } else if (t.photometric == 2) {
         if (t.bitsPerSampleCount != 3 || (t.bitsPerSample != 8 && t.bitsPerSample != 16))
-            return fail(source, status::kBadHeader);
+            return fail(source, CodecStatus::BadHeader);
         // Separate colour planes would need all three strips sets at once; not read.
-        if (t.planar == 2) return fail(source, status::kBadHeader);
+        if (t.planar == 2) return fail(source, CodecStatus::BadHeader);
         depth = 24;
         rowBytes = std::uint64_t{t.width} * 3 * (t.bitsPerSample / 8);
     } else {
-        return fail(source, status::kBadHeader);
+        return fail(source, CodecStatus::BadHeader);
     }
 
     // Strips: their total must fit in 32 bits and each must lie inside the file. When they follow
@@ -244,16 +244,16 @@ bool decodeTiff(ImageSource& source) {
         if (i > 0 && t.at(t.offsets, i) != std::uint64_t{t.at(t.offsets, i - 1)} + t.at(t.byteCounts, i - 1))
             contiguous = false;
     }
-    if (total > 0xFFFFFFFFull) return fail(source, status::kBadHeader);
+    if (total > 0xFFFFFFFFull) return fail(source, CodecStatus::BadHeader);
     for (std::uint32_t i = 0; i < t.offsets.count; ++i)
-        if (std::uint64_t{t.at(t.offsets, i)} + t.at(t.byteCounts, i) > fileSize) return fail(source, status::kBadFile);
+        if (std::uint64_t{t.at(t.offsets, i)} + t.at(t.byteCounts, i) > fileSize) return fail(source, CodecStatus::BadFile);
 
     const std::uint32_t bytes = imageBytes(t.width, t.height, depth);
-    if (bytes == 0) return fail(source, status::kBadHeader);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
-    image.sourceFormat = format::kTiff;
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
+    image.sourceFormat = ImageFormat::Tiff;
     image.sourceBitDepth = depth == 24 ? t.bitsPerSample * 3 : t.bitsPerSample;
 
     // Nothing beyond what the rows need is gathered.
@@ -262,7 +262,7 @@ bool decodeTiff(ImageSource& source) {
     std::uint8_t* copy = nullptr;
     if (!contiguous && gathered > 0) {
         copy = allocPixels(static_cast<std::uint32_t>(gathered));
-        if (!copy) return fail(source, status::kNoMemory);
+        if (!copy) return fail(source, CodecStatus::NoMemory);
         std::uint64_t at = 0;
         for (std::uint32_t i = 0; i < t.offsets.count && at < gathered; ++i) {
             const std::uint64_t n = std::min<std::uint64_t>(t.at(t.byteCounts, i), gathered - at);

@@ -259,7 +259,8 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
             failure.libraryMessage = codec.libraryMessage;
         } else {
             // A failure the program would not show is still a failure: the file is not placed.
-            failure.messageId = codec.status > status::kFailure ? codec.status : status::kCannotCreate;
+            failure.messageId =
+                messageId(codec.status > CodecStatus::Failure ? codec.status : CodecStatus::CannotCreate);
         }
         return false;
     }
@@ -270,7 +271,7 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         const bool saved = savePng(encoder, path, document.sourcePixels);
         const CodecStatus why = encoder.status;
         discard(encoder);
-        if (!saved) failure.messageId = why > status::kFailure ? why : status::kCannotCreate;
+        if (!saved) failure.messageId = messageId(why > CodecStatus::Failure ? why : CodecStatus::CannotCreate);
         return saved;
     }
 
@@ -292,12 +293,12 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         saved = saveGif(sink, path, document.palette, document.sourcePixels, options.interlaced);
         break;
     default:
-        sink.status = status::kCannotCreate;
+        sink.status = CodecStatus::CannotCreate;
         break;
     }
     const CodecStatus why = sink.status;
     discard(sink);
-    if (!saved) failure.messageId = why > status::kFailure ? why : status::kCannotCreate;
+    if (!saved) failure.messageId = messageId(why > CodecStatus::Failure ? why : CodecStatus::CannotCreate);
     return saved;
 }
 

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ImageData* image = loadFramedMemory(source, data, size, decodeGif);
     if (image && (image->header.biBitCount != 8 || image->sourceFormat != 5 || image->sourceBitDepth > 8))
         std::abort();
-    if (!image && source.status == 0) std::abort();
+    if (!image && source.status == CodecStatus::Ok) std::abort();
     checkDecodedImage(image);
     return 0;
 }

@@ -14,8 +14,8 @@ int runDecode(const Command& self, const Arguments& arguments) {
     Document document;
     DocumentHost host;  // no plug-ins, no window
     host.showsImage = false;
-    CodecStatus why = status::kFailure;
-    if (!LoadDocument(document, &in, host, &why) || why) {
+    CodecStatus why = CodecStatus::Failure;
+    if (!LoadDocument(document, &in, host, &why) || why != CodecStatus::Ok) {
         reportError(in, why);
         return kFailed;
     }

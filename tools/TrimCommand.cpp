@@ -223,9 +223,9 @@ bool trimOne(const TrimJob& job, const WideString& in, const TrimOptions& trimOp
     Document document;
     DocumentHost host;
     host.showsImage = false;
-    CodecStatus why = status::kFailure;
-    if (!LoadDocument(document, &in, host, &why) || why) {
-        reportError(in, why ? why : status::kFailure);
+    CodecStatus why = CodecStatus::Failure;
+    if (!LoadDocument(document, &in, host, &why) || why != CodecStatus::Ok) {
+        reportError(in, why != CodecStatus::Ok ? why : CodecStatus::Failure);
         return false;
     }
     const std::int32_t width = document.header.biWidth, height = document.header.biHeight;
@@ -247,7 +247,7 @@ bool trimOne(const TrimJob& job, const WideString& in, const TrimOptions& trimOp
 
     const TrimImage image{width, height, document.sourcePixels};
     if (!FitLargest(editor, image)) {
-        reportError(in, status::kBadHeader);
+        reportError(in, CodecStatus::BadHeader);
         return false;
     }
     if (job.haveRect) applyRect(editor, job.rect);

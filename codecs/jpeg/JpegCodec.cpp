@@ -23,7 +23,7 @@ enum class Attempt { failed, fits, tooLarge, overflowed };
 // One encode into the memory destination, judged against the limit.
 Attempt encodeAttempt(JpegCodec& codec, std::uint32_t capacity, std::uint64_t limit, const std::uint8_t* pixels) {
     codec.memoryCapacity = capacity;
-    codec.status = status::kFailure;
+    codec.status = CodecStatus::Failure;
     if (codec.qualityObserver) codec.qualityObserver(codec.observerContext, codec.quality);
     if (!encodeJpeg(codec, pixels)) return codec.memoryOverflow ? Attempt::overflowed : Attempt::failed;
     return codec.memoryCapacity > limit ? Attempt::tooLarge : Attempt::fits;
@@ -33,13 +33,13 @@ bool writeWholeFile(JpegCodec& codec, const WideString& path, const std::uint8_t
     codec.file = platform::openForReadWrite(path.c_str(), platform::Create::newAlways);
     if (!platform::isValid(codec.file)) {
         codec.file = platform::invalidFile();
-        codec.status = status::kCannotCreate;
+        codec.status = CodecStatus::CannotCreate;
         return false;
     }
     bool ok = platform::writeFile(codec.file, data, size);
     if (!platform::closeFile(codec.file)) ok = false;
     codec.file = platform::invalidFile();
-    if (!ok) codec.status = status::kCannotCreate;
+    if (!ok) codec.status = CodecStatus::CannotCreate;
     return ok;
 }
 
@@ -55,7 +55,7 @@ bool decodeJpeg(ImageSource& source) {
     if (!decodeJpegPixels(codec)) return false;
     ImageData* image = codec.result;
     image->sourceBitDepth = image->header.biBitCount;
-    image->sourceFormat = 3;
+    image->sourceFormat = ImageFormat::Jpeg;
 
     // EXIF presence before the first SOS; its outcome never fails the decode.
     const CodecStatus keep = codec.status;
@@ -99,20 +99,20 @@ void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t hei
 }
 
 bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* pixels) {
-    codec.status = status::kFailure;
+    codec.status = CodecStatus::Failure;
     codec.memoryCapacity = 0;
     codec.memoryMode = false;
     bool ok = false;
     codec.file = platform::openForReadWrite(path.c_str(), platform::Create::newAlways);
     if (!platform::isValid(codec.file)) {
         codec.file = platform::invalidFile();
-        codec.status = status::kCannotCreate;
+        codec.status = CodecStatus::CannotCreate;
     } else {
         ok = encodeJpeg(codec, pixels);
         // A file the system could not finish writing is not a written file.
         if (!platform::closeFile(codec.file) && ok) {
             ok = false;
-            codec.status = status::kCannotCreate;
+            codec.status = CodecStatus::CannotCreate;
         }
         codec.file = platform::invalidFile();
     }
@@ -122,7 +122,7 @@ bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* 
 
 bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size, std::uint64_t limit,
                     const std::uint8_t* pixels) {
-    codec.status = status::kFailure;
+    codec.status = CodecStatus::Failure;
     codec.memoryMode = true;
     codec.memoryBuffer = buffer;
     const std::uint32_t capacity = size;
@@ -159,13 +159,13 @@ bool saveJpegWithLimit(JpegCodec& codec, const WideString& path, std::int32_t li
     const std::uint64_t capacity = std::uint64_t{codec.stride} * std::uint64_t(std::max(codec.height, 0)) +
                                    std::uint64_t(std::max(codec.exifSegmentLength, 0)) + kJpegOverhead;
     if (capacity > 0xFFFFFFFBull) {
-        codec.status = status::kCannotCreate;
+        codec.status = CodecStatus::CannotCreate;
         return false;
     }
     std::uint32_t size = static_cast<std::uint32_t>(capacity);
     std::uint8_t* buffer = allocPixels(size);
     if (!buffer) {
-        codec.status = status::kNoMemory;
+        codec.status = CodecStatus::NoMemory;
         return false;
     }
     const std::uint64_t limit = std::uint64_t(std::max(limitKB, 0)) * 1024;
@@ -180,11 +180,11 @@ bool saveJpeg(JpegCodec& codec, const WideString& path, const JpegSaveJob& job) 
     setEncoderParameters(codec, header ? header->biWidth : 0, header ? header->biHeight : 0,
                          header ? header->biXPelsPerMeter : 0, header ? header->biYPelsPerMeter : 0, job.quality,
                          job.subsampling, job.progressive);
-    codec.status = status::kFailure;
+    codec.status = CodecStatus::Failure;
     bool ok = false;
     if (!header || header->biBitCount != 24 || !job.pixels) {
         // The encoder takes 24-bit images only.
-        codec.status = status::kCannotConvert;
+        codec.status = CodecStatus::CannotConvert;
     } else {
         const bool refresh = job.sourceHadExif && job.keepExif && job.sourcePath && !job.sourcePath->empty();
         if (refresh) copyExifFromSource(codec, *job.sourcePath);
@@ -203,11 +203,11 @@ bool saveJpeg(JpegCodec& codec, const WideString& path, const JpegSaveJob& job) 
 
 JpegFailureDisplay jpegSaveFailure(const JpegCodec& codec) {
     switch (codec.status) {
-    case status::kNoMemory:
-    case 50003:
-    case status::kBadFile:
-    case status::kCannotCreate:
-    case status::kCannotConvert:
+    case CodecStatus::NoMemory:
+    case CodecStatus::CannotRead:
+    case CodecStatus::BadFile:
+    case CodecStatus::CannotCreate:
+    case CodecStatus::CannotConvert:
         return JpegFailureDisplay::statusMessage;
     default:
         return codec.libraryMessage.empty() ? JpegFailureDisplay::nothing : JpegFailureDisplay::libraryMessage;

@@ -78,9 +78,9 @@ void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t hei
                           std::int32_t yPelsPerMeter, std::int32_t quality, std::int32_t subsampling, bool progressive);
 // The encoder core (JpegLibrary.cpp): to `file` in blocks of 1 MiB, or in memory mode into
 // `memoryBuffer` (capacity `memoryCapacity`, never written past; a full buffer ends the encode with
-// `memoryOverflow` set). A failed file write gives status 50005 and the library's message.
+// `memoryOverflow` set). A failed file write gives CannotCreate and the library's message.
 bool encodeJpeg(JpegCodec& codec, const std::uint8_t* pixels);
-// Creates `path` and encodes into it; status 50005 when it cannot be created, written or closed.
+// Creates `path` and encodes into it; CannotCreate when it cannot be created, written or closed.
 // Frees the EXIF block.
 bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* pixels);
 // Encodes into `buffer` (capacity in `size`); on success `size` is the byte count. A result above
@@ -89,7 +89,7 @@ bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* 
 bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size, std::uint64_t limit,
                     const std::uint8_t* pixels);
 // The highest quality whose file stays within limitKB x 1024 bytes (quality 1 when none does),
-// written to `path`; a failed or short write is 50005.
+// written to `path`; a failed or short write is CannotCreate.
 bool saveJpegWithLimit(JpegCodec& codec, const WideString& path, std::int32_t limitKB, const std::uint8_t* pixels);
 
 // What one save needs besides the path: the current image, the encoder settings and, for EXIF, the
@@ -121,7 +121,7 @@ inline constexpr char16_t kJpegLibraryErrorCaption[] = u"JPEG Library Error";
 
 // Walks the markers of [cursor, end) up to SOS or EOI, calling onExif at each EXIF APP1 segment.
 // Returns the last value onExif returned (0 when never called). A segment running past the end
-// stops the scan with status 50004.
+// stops the scan with status BadFile.
 std::uint32_t scanJpegMarkers(JpegCodec& codec, void* hookArgument);
 // Hook: sets Orientation in IFD0 to 1 (in the codec's writable copy-on-write view).
 std::uint32_t resetOrientation(JpegCodec& codec, void* argument);

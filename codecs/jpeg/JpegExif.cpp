@@ -118,7 +118,7 @@ std::uint32_t scanJpegMarkers(JpegCodec& codec, void* hookArgument) {
         if (marker == 0xD8) continue;
         if (marker == 0xD9 || marker == 0xDA) break;
         if (end - p < 2) {
-            if (marker != 0xE1) codec.status = status::kBadFile;
+            if (marker != 0xE1) codec.status = CodecStatus::BadFile;
             break;
         }
         const std::uint32_t length = load16be(p);
@@ -147,7 +147,7 @@ std::uint32_t scanJpegMarkers(JpegCodec& codec, void* hookArgument) {
             continue;
         }
         if (length < 2 || length > static_cast<std::size_t>(end - p)) {
-            codec.status = status::kBadFile;
+            codec.status = CodecStatus::BadFile;
             break;
         }
         p += length;

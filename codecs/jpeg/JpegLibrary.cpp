@@ -192,19 +192,19 @@ bool decodeSteps(j_decompress_ptr cinfo, JpegCodec& codec) {
     const JDIMENSION height = cinfo->output_height;
     const int components = cinfo->output_components;
     if (width == 0 || height == 0 || (components != 1 && components != 3 && components != 4)) {
-        codec.status = status::kBadHeader;
+        codec.status = CodecStatus::BadHeader;
         return false;
     }
     const std::uint16_t bitCount = components == 1 ? 8 : 24;
     const std::uint32_t stride = rowStride(width, bitCount);
     const std::uint32_t bytes = imageBytes(width, height, bitCount);
     if (bytes == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
-        codec.status = status::kBadHeader;
+        codec.status = CodecStatus::BadHeader;
         return false;
     }
     jpeg_start_decompress(cinfo);
     if (cinfo->output_width != width || cinfo->output_height != height || cinfo->output_components != components) {
-        codec.status = status::kBadHeader;
+        codec.status = CodecStatus::BadHeader;
         return false;
     }
     ImageData* image = codec.result;
@@ -212,7 +212,7 @@ bool decodeSteps(j_decompress_ptr cinfo, JpegCodec& codec) {
     // Owned by the record at once, so the load frame frees it whatever happens next.
     image->pixels = allocPixels(bytes);
     if (!image->pixels) {
-        codec.status = status::kNoMemory;
+        codec.status = CodecStatus::NoMemory;
         return false;
     }
     if (components == 1) {
@@ -373,7 +373,7 @@ bool encodeJpeg(JpegCodec& codec, const std::uint8_t* pixels) {
         ok = encodeSteps(run, codec, pixels);
     }
     jpeg_destroy(reinterpret_cast<j_common_ptr>(&run.cinfo));
-    if (run.file.writeFailed) codec.status = status::kCannotCreate;
+    if (run.file.writeFailed) codec.status = CodecStatus::CannotCreate;
     if (run.memory.overflowed) codec.memoryOverflow = true;
     return ok;
 }

@@ -35,18 +35,18 @@ struct Chunk {
     const std::uint8_t* next = nullptr;  // behind the CRC
 };
 
-// 0 when the chunk at `at` fits before `end`, else the status that says why not.
+// Ok when the chunk at `at` fits before `end`, else the status that says why not.
 CodecStatus readChunk(const std::uint8_t* at, const std::uint8_t* end, Chunk& c) {
     const std::size_t left = static_cast<std::size_t>(end - at);
-    if (left < 4) return status::kDamaged;
+    if (left < 4) return CodecStatus::Damaged;
     c.length = load32be(at);
-    if (c.length & 0x80000000u) return status::kPngChunkLength;
-    if (left < 12 || c.length > left - 12) return status::kDamaged;
+    if (c.length & 0x80000000u) return CodecStatus::PngChunkLength;
+    if (left < 12 || c.length > left - 12) return CodecStatus::Damaged;
     c.start = at;
     c.type = load32be(at + 4);
     c.data = at + 8;
     c.next = at + 12 + c.length;
-    return 0;
+    return CodecStatus::Ok;
 }
 
 bool crcMatches(const Chunk& c) {
@@ -75,30 +75,30 @@ std::int32_t lastBytePixelsFor(const PngDecoder& d, std::uint64_t width) {
 
 bool readHeader(PngDecoder& d) {
     const std::uint8_t* p = d.source.begin;
-    if (load32be(p + 8) != 13) return fail(d, status::kPngHeaderLength);
-    if (load32be(p + 12) != kIHDR) return fail(d, status::kPngNoHeader);
-    if (crc32(0L, p + 12, 17) != load32be(p + 29)) return fail(d, status::kPngCrc);
+    if (load32be(p + 8) != 13) return fail(d, CodecStatus::PngHeaderLength);
+    if (load32be(p + 12) != kIHDR) return fail(d, CodecStatus::PngNoHeader);
+    if (crc32(0L, p + 12, 17) != load32be(p + 29)) return fail(d, CodecStatus::PngCrc);
     const std::uint8_t* h = p + 16;
     d.imageWidth = static_cast<std::int32_t>(load32be(h));
     d.imageHeight = static_cast<std::int32_t>(load32be(h + 4));
-    if (d.imageWidth <= 0 || d.imageHeight <= 0) return fail(d, status::kBadHeader);
+    if (d.imageWidth <= 0 || d.imageHeight <= 0) return fail(d, CodecStatus::BadHeader);
     d.bitDepth = h[8];
     d.colourType = h[9];
     if (d.colourType == 3) {
         d.paletteAlpha = static_cast<std::uint8_t*>(platform::heapAlloc(256));
-        if (!d.paletteAlpha) return fail(d, status::kNoMemory);
+        if (!d.paletteAlpha) return fail(d, CodecStatus::NoMemory);
     }
-    if (h[10] != 0) return fail(d, status::kPngCompression);
-    if (h[11] != 0) return fail(d, status::kPngFilterMethod);
-    if (h[12] > 1) return fail(d, status::kPngInterlace);
+    if (h[10] != 0) return fail(d, CodecStatus::PngCompression);
+    if (h[11] != 0) return fail(d, CodecStatus::PngFilterMethod);
+    if (h[12] > 1) return fail(d, CodecStatus::PngInterlace);
     d.interlaced = h[12];
     return true;
 }
 
 bool readPalette(PngDecoder& d, const Chunk& c) {
     if (d.colourType != 3) return true;  // a suggestion for truecolour images; not needed
-    if (d.seenPLTE || d.seenIDAT) return fail(d, status::kPngChunkOrder);
-    if (!crcMatches(c)) return fail(d, status::kPngCrc);
+    if (d.seenPLTE || d.seenIDAT) return fail(d, CodecStatus::PngChunkOrder);
+    if (!crcMatches(c)) return fail(d, CodecStatus::PngCrc);
     const std::uint32_t most = d.bitDepth >= 8 ? 256u : 1u << d.bitDepth;
     const std::uint32_t count = c.length / 3 < most ? c.length / 3 : most;
     RGBQUAD* palette = d.source.result->palette;
@@ -176,7 +176,7 @@ void readResolution(PngDecoder& d, const Chunk& c) {
 // Decodes `count` rows of the image or of one Adam7 pass, row i going to place(i). Rows are
 // inflated a block of rows per call, which spares zlib its per-call window copies and slow tail;
 // each is then reconstructed and converted in place, the row above read where it lies. Returns
-// false (status 50009) when the data is damaged or runs out; sets `ended` when the stream ended.
+// false (PngInflate) when the data is damaged or runs out; sets `ended` when the stream ended.
 template <class Place>
 bool decodeRowRun(PngDecoder& d, z_stream& z, std::size_t count, bool& ended, Place place) {
     const std::size_t rowBytes = static_cast<std::size_t>(d.rowBytes);
@@ -199,7 +199,7 @@ bool decodeRowRun(PngDecoder& d, z_stream& z, std::size_t count, bool& ended, Pl
         z.avail_out = static_cast<uInt>(rows * rowBytes);
         const int rc = inflate(&z, Z_NO_FLUSH);
         // All the data is given at once: Z_OK with room left means it ran out, cut off.
-        if (rc != Z_STREAM_END && !(rc == Z_OK && z.avail_out == 0)) return fail(d, status::kPngInflate);
+        if (rc != Z_STREAM_END && !(rc == Z_OK && z.avail_out == 0)) return fail(d, CodecStatus::PngInflate);
         ended = rc == Z_STREAM_END;
         const std::size_t got = rows * rowBytes - z.avail_out;
         const std::size_t whole = got / rowBytes;
@@ -276,12 +276,12 @@ bool decodeRows(PngDecoder& d) {
     png::useHeapHooks(z);
     z.next_in = const_cast<Bytef*>(d.idatData);
     z.avail_in = d.idatSize;
-    if (inflateInit2(&z, 15) != Z_OK) return fail(d, status::kPngInflate);
+    if (inflateInit2(&z, 15) != Z_OK) return fail(d, CodecStatus::PngInflate);
     // The full-width row is the widest of every pass; a block holds at least one.
     const std::uint64_t rowBytes = rowBytesFor(d, static_cast<std::uint64_t>(d.imageWidth));
     bool ok = false;
     if (rowBytes > 0x7FFFFFFFu) {
-        fail(d, status::kBadHeader);
+        fail(d, CodecStatus::BadHeader);
     } else {
         // A small image needs no more than its own rows.
         const std::uint64_t allRows = rowBytes * static_cast<std::uint64_t>(d.imageHeight);
@@ -289,7 +289,7 @@ bool decodeRows(PngDecoder& d) {
         d.blockBytes = static_cast<std::size_t>(rowBytes > block ? rowBytes : block);
         d.rowBlock = static_cast<std::uint8_t*>(platform::heapAlloc(static_cast<std::size_t>(rowBytes) + d.blockBytes));
         if (!d.rowBlock) {
-            fail(d, status::kNoMemory);
+            fail(d, CodecStatus::NoMemory);
         } else {
             d.rowBytes = static_cast<std::int32_t>(rowBytes);
             d.savedRow = d.rowBlock;
@@ -307,8 +307,8 @@ bool decodeRows(PngDecoder& d) {
 // The first IDAT chunk and the ones that follow it directly: one chunk is inflated straight from
 // the input, several are gathered back to back first. `at` ends behind the last of them.
 bool readImageData(PngDecoder& d, const Chunk& first, const std::uint8_t*& at) {
-    if (d.seenIDAT) return fail(d, status::kPngChunkOrder);
-    if (!crcMatches(first)) return fail(d, status::kPngCrc);
+    if (d.seenIDAT) return fail(d, CodecStatus::PngChunkOrder);
+    if (!crcMatches(first)) return fail(d, CodecStatus::PngCrc);
     d.seenIDAT = true;
     d.idatData = first.data;
     d.idatSize = first.length;
@@ -319,15 +319,15 @@ bool readImageData(PngDecoder& d, const Chunk& first, const std::uint8_t*& at) {
     std::uint32_t count = 1;
     while (end - look >= 8 && load32be(look + 4) == kIDAT) {
         Chunk c;
-        if (readChunk(look, end, c) != 0 || !crcMatches(c)) return fail(d, status::kPngIdatSequence);
+        if (readChunk(look, end, c) != CodecStatus::Ok || !crcMatches(c)) return fail(d, CodecStatus::PngIdatSequence);
         total += c.length;
-        if (total > 0xFFFFFFFFu) return fail(d, status::kPngIdatSequence);
+        if (total > 0xFFFFFFFFu) return fail(d, CodecStatus::PngIdatSequence);
         ++count;
         look = c.next;
     }
     if (count > 1) {
         d.gathered = static_cast<std::uint8_t*>(platform::pageAlloc(static_cast<std::size_t>(total) + 4));
-        if (!d.gathered) return fail(d, status::kNoMemory);
+        if (!d.gathered) return fail(d, CodecStatus::NoMemory);
         std::uint8_t* out = d.gathered;
         for (const std::uint8_t* p = first.start; p != look;) {
             const std::uint32_t length = load32be(p);
@@ -349,9 +349,9 @@ bool walkChunks(PngDecoder& d) {
     const std::uint8_t* at = d.source.begin + kHeaderEnd;
     for (;;) {
         Chunk c;
-        if (const CodecStatus e = readChunk(at, d.source.end, c)) return fail(d, e);
+        if (const CodecStatus e = readChunk(at, d.source.end, c); e != CodecStatus::Ok) return fail(d, e);
         switch (c.type) {
-        case kIHDR: return fail(d, status::kPngChunkOrder);
+        case kIHDR: return fail(d, CodecStatus::PngChunkOrder);
         case kPLTE:
             if (!readPalette(d, c)) return false;
             break;
@@ -359,10 +359,10 @@ bool walkChunks(PngDecoder& d) {
             if (!readImageData(d, c, at)) return false;
             continue;
         case kIEND:
-            if (!crcMatches(c)) return fail(d, status::kPngCrc);
+            if (!crcMatches(c)) return fail(d, CodecStatus::PngCrc);
             d.seenIEND = true;
             if (d.seenIDAT && (d.colourType != 3 || d.seenPLTE)) return true;
-            return fail(d, status::kPngMissingChunk);
+            return fail(d, CodecStatus::PngMissingChunk);
         case kBKGD: readBackground(d, c); break;
         case kTRNS: readTransparency(d, c); break;
         case kPHYS: readResolution(d, c); break;
@@ -376,7 +376,7 @@ bool walkChunks(PngDecoder& d) {
 // colours and palette entries replaced by it.
 bool composite(PngDecoder& d) {
     auto* table = static_cast<std::uint8_t*>(platform::heapAlloc(kBlendTableBytes));
-    if (!table) return fail(d, status::kNoMemory);
+    if (!table) return fail(d, CodecStatus::NoMemory);
     buildBlendTable(table);
     const std::uint8_t* bg = d.seenBKGD ? d.background : d.defaultBackground;  // red, green, blue
     ImageData& image = *d.source.result;
@@ -450,7 +450,7 @@ bool decodeImage(PngDecoder& d) {
     ImageSource& s = d.source;
     ImageData& image = *s.result;
     if (static_cast<std::size_t>(s.end - s.begin) < kHeaderEnd || std::memcmp(s.begin, png::kSignature, 8) != 0)
-        return fail(d, status::kDamaged);
+        return fail(d, CodecStatus::Damaged);
     if (!readHeader(d) || !selectRowRoutines(d)) return false;
     if (d.isGrey) {
         const unsigned step = d.bitDepth == 1 ? 255 : d.bitDepth == 2 ? 85 : d.bitDepth == 4 ? 17 : 1;
@@ -463,15 +463,15 @@ bool decodeImage(PngDecoder& d) {
     const std::uint32_t height = static_cast<std::uint32_t>(d.imageHeight);
     if (d.hasAlpha) {
         const std::uint64_t plane = std::uint64_t{width} * height;
-        if (plane > 0xFFFFFFFFu) return fail(d, status::kBadHeader);
+        if (plane > 0xFFFFFFFFu) return fail(d, CodecStatus::BadHeader);
         d.alphaPlane = static_cast<std::uint8_t*>(platform::pageAlloc(static_cast<std::size_t>(plane) + 4));
-        if (!d.alphaPlane) return fail(d, status::kNoMemory);
+        if (!d.alphaPlane) return fail(d, CodecStatus::NoMemory);
     }
     const std::uint32_t bytes = imageBytes(width, height, static_cast<std::uint32_t>(d.outputBits));
-    if (bytes == 0) return fail(d, status::kBadHeader);
+    if (bytes == 0) return fail(d, CodecStatus::BadHeader);
     d.outputStride = rowStride(width, static_cast<std::uint32_t>(d.outputBits));
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(d, status::kNoMemory);
+    if (!image.pixels) return fail(d, CodecStatus::NoMemory);
 
     if (!walkChunks(d) || (d.compositeAlpha && (d.seenTRNS || d.hasAlpha) && !composite(d))) {
         freePixels(image.pixels);
@@ -482,7 +482,7 @@ bool decodeImage(PngDecoder& d) {
                static_cast<std::int32_t>(d.xPelsPerMeter), static_cast<std::int32_t>(d.yPelsPerMeter));
     image.sourceBitDepth = static_cast<std::uint32_t>(
         d.colourType == 2 || d.colourType == 6 ? d.bitDepth * 3 : d.bitDepth);
-    image.sourceFormat = 2;
+    image.sourceFormat = ImageFormat::Png;
     return true;
 }
 

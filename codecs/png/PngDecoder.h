@@ -82,6 +82,6 @@ bool decodePng(ImageSource& source);
 ImageData* loadPng(ImageSource& source, const WideString& path);
 
 // Picks the five row routines and the bit unpackers for the decoder's bit depth and colour type and
-// sets filterUnit, bytesPerSample and outputBits. False (status 50016 or 50017) for a combination
+// sets filterUnit, bytesPerSample and outputBits. False (PngColourType or PngBitDepth) for a combination
 // that is not allowed.
 bool selectRowRoutines(PngDecoder& decoder);

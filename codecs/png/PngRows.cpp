@@ -315,11 +315,11 @@ bool selectRowRoutines(PngDecoder& d) {
         }
         break;
     default:
-        d.source.status = status::kPngBitDepth;
+        d.source.status = CodecStatus::PngBitDepth;
         return false;
     }
     if (!allowed) {
-        d.source.status = status::kPngColourType;
+        d.source.status = CodecStatus::PngColourType;
         return false;
     }
     d.bytesPerSample = d.bitDepth / 8;

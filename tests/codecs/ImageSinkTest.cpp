@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/TempDir.h"
+#include "support/CodecPrinting.h"
 
 namespace {
 
@@ -32,10 +33,10 @@ TEST(ImageSink, UncreatableOutputIs50005) {
     TempDir dir;
     ImageSink sink;
     EXPECT_FALSE(createOutput(sink, dir.file(u"missing-folder/out.bin")));
-    EXPECT_EQ(sink.status, status::kCannotCreate);
+    EXPECT_EQ(sink.status, CodecStatus::CannotCreate);
     EXPECT_FALSE(writeU8(sink, 1));
     EXPECT_FALSE(finishOutput(sink));
-    EXPECT_EQ(sink.status, status::kCannotCreate);
+    EXPECT_EQ(sink.status, CodecStatus::CannotCreate);
 }
 
 TEST(ImageSink, FailedWriteIsReportedNotSuccess) {
@@ -47,10 +48,10 @@ TEST(ImageSink, FailedWriteIsReportedNotSuccess) {
     ASSERT_TRUE(platform::isValid(sink.file));
     std::vector<std::uint8_t> big(200000, 1);
     EXPECT_FALSE(writeBytes(sink, big.data(), big.size()));
-    EXPECT_EQ(sink.status, status::kCannotCreate);
+    EXPECT_EQ(sink.status, CodecStatus::CannotCreate);
     EXPECT_FALSE(writeU8(sink, 1));
     EXPECT_FALSE(finishOutput(sink));
-    EXPECT_EQ(sink.status, status::kCannotCreate);
+    EXPECT_EQ(sink.status, CodecStatus::CannotCreate);
 }
 
 TEST(ImageSink, MemoryOutputSharesTheWriter) {

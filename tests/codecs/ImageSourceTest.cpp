@@ -7,6 +7,7 @@
 #endif
 
 #include "support/TempDir.h"
+#include "support/CodecPrinting.h"
 
 namespace {
 
@@ -28,7 +29,7 @@ bool decodeOneByte(ImageSource& source) {
     ByteReader r = source.reader();
     const std::uint8_t b = r.u8();
     if (r.failed || b == 'X') {
-        source.status = status::kBadHeader;
+        source.status = CodecStatus::BadHeader;
         return false;
     }
     initHeader(source.result->header, 1, 1, 24, 0, 0);
@@ -64,7 +65,7 @@ TEST(ImageSource, ZeroByteFileGives50004AndLeavesNothingOpen) {
     {
         ImageSource source;
         EXPECT_EQ(loadFramed(source, path, decodeOneByte), nullptr);
-        EXPECT_EQ(source.status, status::kBadFile);
+        EXPECT_EQ(source.status, CodecStatus::BadFile);
         EXPECT_FALSE(platform::isValid(source.file));
         discard(source);
     }
@@ -76,7 +77,7 @@ TEST(ImageSource, MissingFileGives50004) {
     TempDir dir;
     ImageSource source;
     EXPECT_EQ(openMapped(source, dir.file(u"none.bmp")), 0u);
-    EXPECT_EQ(source.status, status::kBadFile);
+    EXPECT_EQ(source.status, CodecStatus::BadFile);
     EXPECT_FALSE(platform::isValid(source.file));
 }
 
@@ -101,7 +102,7 @@ TEST(ImageSource, LoadFrameFillsSizeAndTimeAndClosesEverything) {
     const WideString bad = dir.write(u"bad.bin", {'X'});
     ImageSource failing;
     EXPECT_EQ(loadFramed(failing, bad, decodeOneByte), nullptr);
-    EXPECT_EQ(failing.status, status::kBadHeader);
+    EXPECT_EQ(failing.status, CodecStatus::BadHeader);
     discard(failing);
     EXPECT_TRUE(platform::deleteFile(bad.c_str()));
 }

@@ -19,6 +19,7 @@
 #include "platform/platform.h"
 #include "support/TempDir.h"
 #include "trim/Perspective.h"
+#include "support/CodecPrinting.h"
 
 namespace {
 
@@ -377,7 +378,7 @@ TEST_F(OutputJobTest, EveryFormatIsWrittenAndReadsBackAtItsSize) {
             continue;
         }
         Document back;
-        CodecStatus why = 0;
+        CodecStatus why = CodecStatus::Ok;
         ASSERT_TRUE(LoadDocument(back, &placed, DocumentHost{}, &why)) << why;
         EXPECT_EQ(back.header.biWidth, 20);
         EXPECT_EQ(back.header.biHeight, 15);

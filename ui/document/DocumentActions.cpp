@@ -57,12 +57,12 @@ void afterTrim(bool refit) {
 }  // namespace
 
 bool openDocument(const WideString* path, bool refreshList) {
-    CodecStatus why = 0;
+    CodecStatus why = CodecStatus::Ok;
     WideString target;
     if (path) target.assign(*path);  // the path may live in a list that the refresh replaces
     const bool loaded = LoadDocument(app.document, path ? &target : nullptr, windowHost(), &why);
     app.shade.valid = false;
-    if (!loaded && why) showErrorMessage(why);
+    if (!loaded && why != CodecStatus::Ok) showErrorMessage(messageId(why));
     fitView();
     writeZoomBox();
     rememberDocumentFolder();

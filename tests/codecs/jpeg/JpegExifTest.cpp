@@ -6,6 +6,7 @@
 #include "JpegTestSupport.h"
 #include "codecs/jpeg/JpegCodec.h"
 #include "support/TempDir.h"
+#include "support/CodecPrinting.h"
 
 using namespace jpegtest;
 
@@ -293,9 +294,9 @@ TEST(JpegExif, MarkerScanHooks) {
     JpegCodec scan;
     scan.begin = scan.cursor = broken.data();
     scan.end = broken.data() + broken.size();
-    scan.status = 0;
+    scan.status = CodecStatus::Ok;
     EXPECT_EQ(scanJpegMarkers(scan, nullptr), 0u);
-    EXPECT_EQ(scan.status, status::kBadFile);
+    EXPECT_EQ(scan.status, CodecStatus::BadFile);
     scan.begin = scan.cursor = scan.end = nullptr;
 }
 
