@@ -47,10 +47,21 @@ std::uint32_t colourTableOffset(std::uint32_t infoSize) {
     }
 }
 
-// Bytes of the row that starts `rowStart` bytes into the file and are inside it, at most `rowBytes`.
-std::uint64_t availableBytes(std::uint64_t fileSize, std::uint64_t rowStart, std::uint64_t rowBytes) {
-    if (rowStart >= fileSize) return 0;
-    return std::min(rowBytes, fileSize - rowStart);
+// What the file holds of the `wanted` bytes that start `start` bytes into it; a file may end early.
+struct Held {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+};
+Held heldBytes(const ByteReader& in, std::uint64_t start, std::uint64_t wanted) {
+    if (start >= in.size()) return {};
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, in.size() - start));
+    return {in.at(start, n), n};
+}
+
+// Copies what the file holds of the pixel bytes; the rest of the buffer stays zero.
+void copyHeld(const ByteReader& in, std::uint64_t start, std::uint8_t* pixels, std::uint32_t bytes) {
+    const Held held = heldBytes(in, start, bytes);
+    if (held.size) std::memcpy(pixels, held.data, held.size);
 }
 
 struct BmpFile {
@@ -81,12 +92,12 @@ bool decodeIndexed(ImageSource& source, const BmpFile& f) {
     const std::uint64_t tableOffset = colourTableOffset(h.biSize);
     std::uint64_t entries = h.biClrUsed ? h.biClrUsed : defaultEntries;
     entries = std::min<std::uint64_t>(entries, defaultEntries);
-    entries = std::min<std::uint64_t>(entries, availableBytes(f.size, tableOffset, entries * 4) / 4);
+    const Held table = heldBytes(source.input, tableOffset, entries * 4);
+    entries = table.size / 4;
     for (std::uint64_t i = 0; i < entries; ++i) {
-        const std::uint8_t* table = source.begin + tableOffset;
-        image.palette[i].rgbBlue = table[4 * i];
-        image.palette[i].rgbGreen = table[4 * i + 1];
-        image.palette[i].rgbRed = table[4 * i + 2];
+        image.palette[i].rgbBlue = table.data[4 * i];
+        image.palette[i].rgbGreen = table.data[4 * i + 1];
+        image.palette[i].rgbRed = table.data[4 * i + 2];
         image.palette[i].rgbReserved = 0;
     }
     initHeader(image.header, h.biWidth, h.biHeight, 8, h.biXPelsPerMeter, h.biYPelsPerMeter);
@@ -94,17 +105,16 @@ bool decodeIndexed(ImageSource& source, const BmpFile& f) {
     const std::uint32_t stride = rowStride(width, 8);
     if (bits == 8) {
         // Same stride in file and buffer: one copy of what the file holds.
-        const std::uint64_t n = availableBytes(f.size, f.offBits, bytes);
-        std::memcpy(image.pixels, source.begin + f.offBits, static_cast<std::size_t>(n));
+        copyHeld(source.input, f.offBits, image.pixels, bytes);
         return true;
     }
     const std::uint32_t perByte = 8 / bits;
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint64_t rowStart = f.offBits + sourceRow * y;
-        const std::uint64_t available = availableBytes(f.size, rowStart, sourceRow);
-        if (available == 0) break;
-        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(width, available * perByte));
-        unpackIndexedRow(source.begin + rowStart, bits, image.pixels + std::size_t{stride} * y, count);
+        const Held row = heldBytes(source.input, rowStart, sourceRow);
+        if (row.size == 0) break;
+        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(width, std::uint64_t{row.size} * perByte));
+        unpackIndexedRow(row.data, bits, image.pixels + std::size_t{stride} * y, count);
     }
     return true;
 }
@@ -122,8 +132,7 @@ bool decodeRgb24(ImageSource& source, const BmpFile& f) {
     image.pixels = allocPixels(bytes);
     if (!image.pixels) return fail(source, CodecStatus::NoMemory);
     initHeader(image.header, h.biWidth, h.biHeight, 24, h.biXPelsPerMeter, h.biYPelsPerMeter);
-    const std::uint64_t n = availableBytes(f.size, f.offBits, bytes);
-    std::memcpy(image.pixels, source.begin + f.offBits, static_cast<std::size_t>(n));
+    copyHeld(source.input, f.offBits, image.pixels, bytes);
     return true;
 }
 
@@ -135,7 +144,7 @@ bool decodeBitFields(ImageSource& source, const BmpFile& f) {
         else setBitFields(fields, 0xFF0000, 0x00FF00, 0x0000FF);
     } else if (h.biCompression == BI_BITFIELDS) {
         // The masks stand at byte 54, behind a 40-byte header or inside a larger one.
-        ByteReader r = source.reader();
+        ByteReader& r = source.input;
         r.seek(kMinimumFile);
         const std::uint32_t red = r.u32le();
         const std::uint32_t green = r.u32le();
@@ -158,11 +167,10 @@ bool decodeBitFields(ImageSource& source, const BmpFile& f) {
     const std::uint32_t stride = rowStride(width, 24);
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint64_t rowStart = f.offBits + sourceRow * y;
-        const std::uint64_t available = availableBytes(f.size, rowStart, sourceRow);
-        if (available == 0) break;
-        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(width, available / bytesPerPixel));
-        convertBitFieldRow(fields, source.begin + rowStart, bytesPerPixel, image.pixels + std::size_t{stride} * y,
-                           count);
+        const Held row = heldBytes(source.input, rowStart, sourceRow);
+        if (row.size == 0) break;
+        const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(width, row.size / bytesPerPixel));
+        convertBitFieldRow(fields, row.data, bytesPerPixel, image.pixels + std::size_t{stride} * y, count);
     }
     return true;
 }
@@ -227,7 +235,7 @@ BITMAPINFOHEADER readInfoHeader(ByteReader& r) {
 }
 
 bool decodeBmp(ImageSource& source) {
-    ByteReader r = source.reader();
+    ByteReader& r = source.input;
     BmpFile f{};
     f.size = r.size();
     if (f.size < kMinimumFile) return fail(source, CodecStatus::BadFile);
@@ -237,7 +245,6 @@ bool decodeBmp(ImageSource& source) {
     f.info = readInfoHeader(r);
     BITMAPINFOHEADER& h = f.info;
     if (r.failed) return fail(source, CodecStatus::BadFile);
-    source.cursor = r.cursor;
     // Bottom-up files only: a negative height (top-down rows) is refused like a zero one.
     if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, CodecStatus::BadHeader);
     source.result->sourceFormat = ImageFormat::Bmp;

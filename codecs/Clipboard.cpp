@@ -32,23 +32,20 @@ bool pasteIndexed(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64_t 
     const std::uint64_t sourceRow = (std::uint64_t{width} * bits + 31) / 32 * 4;
     const std::uint32_t bytes = imageBytes(width, height, 8);
     if (bytes == 0) return fail(source, CodecStatus::BadHeader);
-    ByteReader r = source.reader();
-    if (!r.seek(static_cast<std::size_t>(tableOffset)) || !r.has(static_cast<std::size_t>(entries * 4)) ||
-        sourceRow * height > r.size() || pixelOffset > r.size() - sourceRow * height)
-        return fail(source, CodecStatus::BadFile);
+    const std::uint8_t* table = source.input.at(tableOffset, entries * 4);
+    const std::uint8_t* rows = source.input.at(pixelOffset, sourceRow * height);
+    if (!table || !rows) return fail(source, CodecStatus::BadFile);
 
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
     if (!image.pixels) return fail(source, CodecStatus::NoMemory);
     // Entries beyond what the depth can index are never used.
     const std::uint64_t used = std::min<std::uint64_t>(entries, 1u << bits);
-    const std::uint8_t* table = source.begin + tableOffset;
     for (std::uint64_t i = 0; i < used; ++i)
         image.palette[i] = RGBQUAD{table[4 * i], table[4 * i + 1], table[4 * i + 2], 0};
     initHeader(image.header, h.biWidth, h.biHeight, 8, 0, 0);
     image.sourceFileSize = static_cast<std::uint32_t>(kBmpHeadersBytes + entries * 4 + bytes);
 
-    const std::uint8_t* rows = source.begin + pixelOffset;
     if (bits == 8) {
         std::memcpy(image.pixels, rows, bytes);  // same stride in the block and the buffer
         return true;
@@ -64,7 +61,7 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
     const std::uint32_t bits = h.biBitCount;
     BitFields fields;
     if (h.biCompression == BI_BITFIELDS && bits != 24) {
-        ByteReader m = source.reader();
+        ByteReader& m = source.input;  // the masks follow a 40-byte header, or lie inside a larger one
         m.seek(kInfoHeaderBytes);
         const std::uint32_t red = m.u32le();
         const std::uint32_t green = m.u32le();
@@ -84,8 +81,8 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
     const std::uint64_t sourceRow = (std::uint64_t{width} * bits + 31) / 32 * 4;
     const std::uint32_t bytes = imageBytes(width, height, 24);
     if (bytes == 0) return fail(source, CodecStatus::BadHeader);
-    const std::uint64_t size = source.end - source.begin;
-    if (sourceRow * height > size || pixelOffset > size - sourceRow * height) return fail(source, CodecStatus::BadFile);
+    const std::uint8_t* rows = source.input.at(pixelOffset, sourceRow * height);
+    if (!rows) return fail(source, CodecStatus::BadFile);
 
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
@@ -93,7 +90,6 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
     initHeader(image.header, h.biWidth, h.biHeight, 24, 0, 0);
     image.sourceFileSize = static_cast<std::uint32_t>(kBmpHeadersBytes + bytes);
 
-    const std::uint8_t* rows = source.begin + pixelOffset;
     if (bits == 24) {
         std::memcpy(image.pixels, rows, bytes);
         return true;
@@ -107,7 +103,7 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
 }  // namespace
 
 bool decodeClipboardDib(ImageSource& source) {
-    ByteReader r = source.reader();
+    ByteReader& r = source.input;
     const BITMAPINFOHEADER h = readInfoHeader(r);
     if (r.failed) return fail(source, CodecStatus::BadFile);
     // A shorter header (BITMAPCOREHEADER) lays its fields out differently.

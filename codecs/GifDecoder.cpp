@@ -136,7 +136,7 @@ std::size_t gifLzwDecode(const std::uint8_t* data, std::size_t size, unsigned mi
 }
 
 bool decodeGif(ImageSource& source) {
-    ByteReader r = source.reader();
+    ByteReader& r = source.input;
     const std::uint8_t* head = r.take(13);
     if (!head || std::memcmp(head, "GIF", 3) != 0 ||
         (std::memcmp(head + 3, "87a", 3) != 0 && std::memcmp(head + 3, "89a", 3) != 0))

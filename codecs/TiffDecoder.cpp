@@ -63,8 +63,8 @@ bool readStripArray(ImageSource& source, const TiffState& t, const std::uint8_t*
         a.values = entry + 8;
     } else {
         const std::uint32_t offset = t.read32(entry + 8);
-        if (offset + bytes > static_cast<std::uint64_t>(source.end - source.begin)) return fail(source, CodecStatus::Damaged);
-        a.values = source.begin + offset;
+        if (offset + bytes > std::uint64_t{source.input.size()}) return fail(source, CodecStatus::Damaged);
+        a.values = source.input.begin + offset;
     }
     a.present = true;
     a.count = count;
@@ -73,7 +73,7 @@ bool readStripArray(ImageSource& source, const TiffState& t, const std::uint8_t*
 }
 
 bool readDirectory(ImageSource& source, TiffState& t) {
-    ByteReader r = source.reader();
+    ByteReader& r = source.input;
     if (r.size() < 8) return fail(source, CodecStatus::Damaged);
     const std::uint16_t order = r.u16le();
     if (order == 0x4D4D) {
@@ -90,7 +90,6 @@ bool readDirectory(ImageSource& source, TiffState& t) {
     const std::uint16_t entryCount = t.read16(r.take(2));
     const std::uint8_t* entries = r.take(std::size_t{entryCount} * 12);
     if (!entries) return fail(source, CodecStatus::Damaged);
-    source.cursor = r.cursor;
     const std::uint64_t fileSize = r.size();
 
     for (std::uint32_t i = 0; i < entryCount; ++i) {
@@ -116,7 +115,7 @@ bool readDirectory(ImageSource& source, TiffState& t) {
             } else if (count == 3) {
                 const std::uint32_t offset = t.read32(e + 8);
                 if (std::uint64_t{offset} + 6 > fileSize) return fail(source, CodecStatus::Damaged);
-                const std::uint8_t* v = source.begin + offset;
+                const std::uint8_t* v = source.input.begin + offset;
                 const std::uint32_t b = t.read16(v);
                 if (t.read16(v + 2) != b || t.read16(v + 4) != b || (b != 8 && b != 16))
                     return fail(source, CodecStatus::BadHeader);
@@ -167,13 +166,13 @@ std::int32_t pelsPerMeter(double v) {
 }
 
 void readResolution(ImageSource& source, const TiffState& t, BITMAPINFOHEADER& h) {
-    const std::uint64_t size = static_cast<std::uint64_t>(source.end - source.begin);
+    const std::uint64_t size = std::uint64_t{source.input.size()};
     double values[2];
     const std::uint32_t offsets[2] = {t.xResolutionOffset, t.yResolutionOffset};
     for (int i = 0; i < 2; ++i) {
         // Offset 0 is an absent tag.
         if (offsets[i] == 0 || std::uint64_t{offsets[i]} + 8 > size) return;
-        const std::uint8_t* p = source.begin + offsets[i];
+        const std::uint8_t* p = source.input.begin + offsets[i];
         const std::uint32_t numerator = t.read32(p);
         const std::uint32_t denominator = t.read32(p + 4);
         if (denominator == 0) return;
@@ -191,9 +190,9 @@ void readResolution(ImageSource& source, const TiffState& t, BITMAPINFOHEADER& h
 bool buildPalette(ImageSource& source, const TiffState& t, RGBQUAD* palette) {
     const std::uint32_t n = 1u << t.bitsPerSample;
     if (t.photometric == 3) {
-        const std::uint64_t size = static_cast<std::uint64_t>(source.end - source.begin);
+        const std::uint64_t size = std::uint64_t{source.input.size()};
         if (std::uint64_t{t.colorMapOffset} + 6 * std::uint64_t{n} > size) return fail(source, CodecStatus::BadFile);
-        const std::uint8_t* map = source.begin + t.colorMapOffset;
+        const std::uint8_t* map = source.input.begin + t.colorMapOffset;
         for (std::uint32_t i = 0; i < n; ++i) {
             palette[i].rgbRed = static_cast<std::uint8_t>(t.read16(map + 2 * i) >> 8);
             palette[i].rgbGreen = static_cast<std::uint8_t>(t.read16(map + 2 * (n + i)) >> 8);
@@ -236,7 +235,7 @@ bool decodeTiff(ImageSource& source) {
 
     // Strips: their total must fit in 32 bits and each must lie inside the file. When they follow
     // each other in the file (the usual case) the rows are read in place.
-    const std::uint64_t fileSize = static_cast<std::uint64_t>(source.end - source.begin);
+    const std::uint64_t fileSize = std::uint64_t{source.input.size()};
     std::uint64_t total = 0;
     bool contiguous = true;
     for (std::uint32_t i = 0; i < t.offsets.count; ++i) {
@@ -258,7 +257,7 @@ bool decodeTiff(ImageSource& source) {
 
     // Nothing beyond what the rows need is gathered.
     const std::uint64_t gathered = std::min(total, rowBytes * t.height);
-    const std::uint8_t* data = source.begin + t.at(t.offsets, 0);
+    const std::uint8_t* data = source.input.begin + t.at(t.offsets, 0);
     std::uint8_t* copy = nullptr;
     if (!contiguous && gathered > 0) {
         copy = allocPixels(static_cast<std::uint32_t>(gathered));
@@ -266,7 +265,7 @@ bool decodeTiff(ImageSource& source) {
         std::uint64_t at = 0;
         for (std::uint32_t i = 0; i < t.offsets.count && at < gathered; ++i) {
             const std::uint64_t n = std::min<std::uint64_t>(t.at(t.byteCounts, i), gathered - at);
-            std::memcpy(copy + at, source.begin + t.at(t.offsets, i), static_cast<std::size_t>(n));
+            std::memcpy(copy + at, source.input.begin + t.at(t.offsets, i), static_cast<std::size_t>(n));
             at += n;
         }
         data = copy;

@@ -59,7 +59,7 @@ bool decodeJpeg(ImageSource& source) {
 
     // EXIF presence before the first SOS; its outcome never fails the decode.
     const CodecStatus keep = codec.status;
-    codec.cursor = codec.begin;
+    codec.input.cursor = codec.input.begin;
     codec.onExif = noExifAction;
     codec.stopAfterExif = scanOn;
     scanJpegMarkers(codec, nullptr);

@@ -14,50 +14,50 @@ namespace {
 constexpr std::uint32_t kHalf = 65533;  // the largest APP1 payload
 constexpr std::uint8_t kExifHeader[6] = {'E', 'x', 'i', 'f', 0, 0};
 
-std::size_t remaining(const JpegCodec& codec) { return static_cast<std::size_t>(codec.end - codec.cursor); }
+std::size_t remaining(const JpegCodec& codec) { return static_cast<std::size_t>(codec.input.end - codec.input.cursor); }
 
-void skip(JpegCodec& codec, std::size_t n) { codec.cursor = n > remaining(codec) ? codec.end : codec.cursor + n; }
+void skip(JpegCodec& codec, std::size_t n) { codec.input.cursor = n > remaining(codec) ? codec.input.end : codec.input.cursor + n; }
 
 // cursor = tiffBase + offset, or `end` when that lies beyond it.
 void seekTiff(JpegCodec& codec, std::uint32_t offset) {
-    const auto available = static_cast<std::size_t>(codec.end - codec.tiffBase);
-    codec.cursor = offset > available ? codec.end : codec.tiffBase + offset;
+    const auto available = static_cast<std::size_t>(codec.input.end - codec.tiffBase);
+    codec.input.cursor = offset > available ? codec.input.end : codec.tiffBase + offset;
 }
 
 std::uint32_t readLittle16(JpegCodec& codec) {
     if (remaining(codec) < 2) {
-        codec.cursor = codec.end;
+        codec.input.cursor = codec.input.end;
         return 0;
     }
-    const std::uint32_t v = load16le(codec.cursor);
-    codec.cursor += 2;
+    const std::uint32_t v = load16le(codec.input.cursor);
+    codec.input.cursor += 2;
     return v;
 }
 std::uint32_t readLittle32(JpegCodec& codec) {
     if (remaining(codec) < 4) {
-        codec.cursor = codec.end;
+        codec.input.cursor = codec.input.end;
         return 0;
     }
-    const std::uint32_t v = load32le(codec.cursor);
-    codec.cursor += 4;
+    const std::uint32_t v = load32le(codec.input.cursor);
+    codec.input.cursor += 4;
     return v;
 }
 std::uint32_t readBig16(JpegCodec& codec) {
     if (remaining(codec) < 2) {
-        codec.cursor = codec.end;
+        codec.input.cursor = codec.input.end;
         return 0;
     }
-    const std::uint32_t v = load16be(codec.cursor);
-    codec.cursor += 2;
+    const std::uint32_t v = load16be(codec.input.cursor);
+    codec.input.cursor += 2;
     return v;
 }
 std::uint32_t readBig32(JpegCodec& codec) {
     if (remaining(codec) < 4) {
-        codec.cursor = codec.end;
+        codec.input.cursor = codec.input.end;
         return 0;
     }
-    const std::uint32_t v = load32be(codec.cursor);
-    codec.cursor += 4;
+    const std::uint32_t v = load32be(codec.input.cursor);
+    codec.input.cursor += 4;
     return v;
 }
 
@@ -89,7 +89,7 @@ void copyExifFromView(JpegCodec& codec) {
     codec.hasExif = false;
     codec.exifSegmentLength = 0;
     const CodecStatus keep = codec.status;
-    codec.cursor = codec.begin;
+    codec.input.cursor = codec.input.begin;
     codec.onExif = resetOrientation;
     codec.stopAfterExif = stopNow;
     scanJpegMarkers(codec, nullptr);
@@ -108,8 +108,8 @@ void copyExifFromView(JpegCodec& codec) {
 
 std::uint32_t scanJpegMarkers(JpegCodec& codec, void* hookArgument) {
     std::uint32_t value = 0;
-    const std::uint8_t* p = codec.cursor;
-    const std::uint8_t* const end = codec.end;
+    const std::uint8_t* p = codec.input.cursor;
+    const std::uint8_t* const end = codec.input.end;
     for (;;) {
         while (p < end && *p != 0xFF) ++p;
         while (p < end && *p == 0xFF) ++p;
@@ -127,9 +127,9 @@ std::uint32_t scanJpegMarkers(JpegCodec& codec, void* hookArgument) {
             if (length >= 8 && std::memcmp(p + 2, kExifHeader, 6) == 0) {
                 const std::uint8_t* const segmentEnd = p + length;
                 codec.exifSegmentLength = static_cast<std::int32_t>(length);
-                codec.tiffBase = codec.cursor = p + 8;
+                codec.tiffBase = codec.input.cursor = p + 8;
                 codec.hasExif = true;
-                codec.end = segmentEnd;
+                codec.input.end = segmentEnd;
                 const bool little = remaining(codec) >= 2 && codec.tiffBase[0] == 'I' && codec.tiffBase[1] == 'I';
                 codec.bigEndian = little ? 0 : 1;
                 codec.read16 = little ? readLittle16 : readBig16;
@@ -137,9 +137,9 @@ std::uint32_t scanJpegMarkers(JpegCodec& codec, void* hookArgument) {
                 seekTiff(codec, 4);
                 seekTiff(codec, codec.read32(codec));
                 if (codec.onExif) value = codec.onExif(codec, hookArgument);
-                codec.end = end;
+                codec.input.end = end;
                 if (codec.stopAfterExif && codec.stopAfterExif()) {
-                    codec.cursor = segmentEnd;
+                    codec.input.cursor = segmentEnd;
                     return value;
                 }
             }
@@ -152,7 +152,7 @@ std::uint32_t scanJpegMarkers(JpegCodec& codec, void* hookArgument) {
         }
         p += length;
     }
-    codec.cursor = p;
+    codec.input.cursor = p;
     return value;
 }
 
@@ -163,7 +163,7 @@ std::uint32_t resetOrientation(JpegCodec& codec, void*) {
         if (codec.read16(codec) == 0x0112) {
             skip(codec, 6);
             // The view is a private copy (copy-on-write mapping or the caller's buffer), never the file.
-            store16(const_cast<std::uint8_t*>(codec.cursor), 1, codec.bigEndian != 0);
+            store16(const_cast<std::uint8_t*>(codec.input.cursor), 1, codec.bigEndian != 0);
             return 0;
         }
         skip(codec, 10);
@@ -192,7 +192,7 @@ std::uint32_t findThumbnail(JpegCodec& codec, void* argument) {
         } else if (tag == 0x0202) {
             skip(codec, 6);
             field.found = true;
-            field.valueOffset = static_cast<std::uint32_t>(codec.cursor - codec.tiffBase);
+            field.valueOffset = static_cast<std::uint32_t>(codec.input.cursor - codec.tiffBase);
             field.length = codec.read32(codec);
         } else {
             skip(codec, 10);
@@ -213,10 +213,11 @@ void copyExifFromSource(JpegCodec& codec, const WideString& sourcePath) {
 }
 
 void copyExifFromMemory(JpegCodec& codec, std::uint8_t* data, std::size_t size) {
-    codec.view = codec.begin = codec.cursor = data;
-    codec.end = data + size;
+    codec.view = data;
+    codec.input = ByteReader(data, data + size);
     copyExifFromView(codec);
-    codec.view = codec.begin = codec.cursor = codec.end = nullptr;
+    codec.view = nullptr;
+    codec.input = ByteReader();
     codec.tiffBase = nullptr;
 }
 
@@ -270,7 +271,7 @@ void patchExifDimensions(std::uint8_t* tiff, std::uint32_t tiffLength, std::uint
 bool locateExifThumbnail(JpegCodec& codec, std::uint8_t* blockCopy, ExifThumbnailSlot& slot) {
     const CodecStatus keep = codec.status;
     codec.hasExif = false;
-    codec.cursor = codec.begin;
+    codec.input.cursor = codec.input.begin;
     codec.onExif = findThumbnail;
     codec.stopAfterExif = stopNow;
     ThumbnailLengthField field;
@@ -371,7 +372,7 @@ bool rewriteExifSegment(const WideString& outputPath, std::uint8_t* block, const
     if (size == 0) return false;
     std::size_t start = 0;
     std::uint32_t length = 0;
-    if (!findExifSegment(output.begin, size, start, length)) {
+    if (!findExifSegment(output.input.begin, size, start, length)) {
         closeMapped(output);
         return false;
     }
@@ -390,9 +391,9 @@ bool rewriteExifSegment(const WideString& outputPath, std::uint8_t* block, const
     }
     const std::uint8_t lengthField[2] = {static_cast<std::uint8_t>(newLength >> 8), static_cast<std::uint8_t>(newLength)};
     const std::size_t tail = start + length;
-    ok = platform::writeFile(file, output.begin, start) && platform::writeFile(file, lengthField, 2) &&
+    ok = platform::writeFile(file, output.input.begin, start) && platform::writeFile(file, lengthField, 2) &&
          platform::writeFile(file, block, static_cast<std::size_t>(newLength - 2)) &&
-         platform::writeFile(file, output.begin + tail, size - tail);
+         platform::writeFile(file, output.input.begin + tail, size - tail);
     if (!platform::closeFile(file)) ok = false;
     closeMapped(output);
     if (ok) ok = platform::replaceFile(temporary.c_str(), outputPath.c_str());

@@ -353,8 +353,8 @@ bool decodeJpegPixels(JpegCodec& codec) {
         run.src.pub.skip_input_data = skipInputData;
         run.src.pub.resync_to_restart = jpeg_resync_to_restart;
         run.src.pub.term_source = termSource;
-        run.src.pub.next_input_byte = codec.begin;
-        run.src.pub.bytes_in_buffer = static_cast<std::size_t>(codec.end - codec.begin);
+        run.src.pub.next_input_byte = codec.input.begin;
+        run.src.pub.bytes_in_buffer = codec.input.size();
         run.cinfo.src = &run.src.pub;
         ok = decodeSteps(&run.cinfo, codec);
     }

@@ -74,7 +74,7 @@ std::int32_t lastBytePixelsFor(const PngDecoder& d, std::uint64_t width) {
 }
 
 bool readHeader(PngDecoder& d) {
-    const std::uint8_t* p = d.source.begin;
+    const std::uint8_t* p = d.source.input.begin;
     if (load32be(p + 8) != 13) return fail(d, CodecStatus::PngHeaderLength);
     if (load32be(p + 12) != kIHDR) return fail(d, CodecStatus::PngNoHeader);
     if (crc32(0L, p + 12, 17) != load32be(p + 29)) return fail(d, CodecStatus::PngCrc);
@@ -313,7 +313,7 @@ bool readImageData(PngDecoder& d, const Chunk& first, const std::uint8_t*& at) {
     d.idatData = first.data;
     d.idatSize = first.length;
 
-    const std::uint8_t* end = d.source.end;
+    const std::uint8_t* end = d.source.input.end;
     const std::uint8_t* look = first.next;
     std::uint64_t total = first.length;
     std::uint32_t count = 1;
@@ -346,10 +346,10 @@ bool readImageData(PngDecoder& d, const Chunk& first, const std::uint8_t*& at) {
 }
 
 bool walkChunks(PngDecoder& d) {
-    const std::uint8_t* at = d.source.begin + kHeaderEnd;
+    const std::uint8_t* at = d.source.input.begin + kHeaderEnd;
     for (;;) {
         Chunk c;
-        if (const CodecStatus e = readChunk(at, d.source.end, c); e != CodecStatus::Ok) return fail(d, e);
+        if (const CodecStatus e = readChunk(at, d.source.input.end, c); e != CodecStatus::Ok) return fail(d, e);
         switch (c.type) {
         case kIHDR: return fail(d, CodecStatus::PngChunkOrder);
         case kPLTE:
@@ -449,7 +449,7 @@ bool composite(PngDecoder& d) {
 bool decodeImage(PngDecoder& d) {
     ImageSource& s = d.source;
     ImageData& image = *s.result;
-    if (static_cast<std::size_t>(s.end - s.begin) < kHeaderEnd || std::memcmp(s.begin, png::kSignature, 8) != 0)
+    if (s.input.size() < kHeaderEnd || std::memcmp(s.input.begin, png::kSignature, 8) != 0)
         return fail(d, CodecStatus::Damaged);
     if (!readHeader(d) || !selectRowRoutines(d)) return false;
     if (d.isGrey) {

@@ -1,10 +1,11 @@
 #include "codecs/Clipboard.h"
-#include "support/CodecPrinting.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
+
+#include "support/CodecPrinting.h"
 
 namespace {
 

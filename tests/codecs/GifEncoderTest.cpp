@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "GifFixtures.h"
-#include "support/TempDir.h"
 #include "support/CodecPrinting.h"
+#include "support/TempDir.h"
 
 using namespace giftest;
 

@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "support/TempDir.h"
 #include "support/CodecPrinting.h"
+#include "support/TempDir.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "codecs/ImageFormat.h"
-#include "support/TempDir.h"
 #include "support/CodecPrinting.h"
+#include "support/TempDir.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include "codecs/Tiff.h"
 #include "codecs/jpeg/JpegCodec.h"
 #include "codecs/png/PngEncoder.h"
-#include "support/TempDir.h"
 #include "support/CodecPrinting.h"
+#include "support/TempDir.h"
 
 namespace {
 

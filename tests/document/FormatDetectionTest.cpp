@@ -4,9 +4,9 @@
 
 #include <vector>
 
+#include "support/CodecPrinting.h"
 #include "support/Paths.h"
 #include "support/TempDir.h"
-#include "support/CodecPrinting.h"
 
 namespace {
 

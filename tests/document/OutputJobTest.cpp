@@ -17,9 +17,9 @@
 #include "imaging/OutputFilters.h"
 #include "imaging/Resample.h"
 #include "platform/platform.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 #include "trim/Perspective.h"
-#include "support/CodecPrinting.h"
 
 namespace {
 

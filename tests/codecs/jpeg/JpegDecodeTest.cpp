@@ -2,8 +2,8 @@
 
 #include "codecs/jpeg/JpegCodec.h"
 #include "JpegTestSupport.h"
-#include "support/TempDir.h"
 #include "support/CodecPrinting.h"
+#include "support/TempDir.h"
 
 using namespace jpegtest;
 

@@ -4,8 +4,8 @@
 
 #include "JpegTestSupport.h"
 #include "codecs/jpeg/JpegCodec.h"
-#include "support/TempDir.h"
 #include "support/CodecPrinting.h"
+#include "support/TempDir.h"
 
 using namespace jpegtest;
 

@@ -5,8 +5,8 @@
 
 #include "JpegTestSupport.h"
 #include "codecs/jpeg/JpegCodec.h"
-#include "support/TempDir.h"
 #include "support/CodecPrinting.h"
+#include "support/TempDir.h"
 
 using namespace jpegtest;
 
@@ -292,12 +292,11 @@ TEST(JpegExif, MarkerScanHooks) {
     // A segment running past the end stops the scan with 50004.
     std::vector<std::uint8_t> broken = {0xFF, 0xD8, 0xFF, 0xDB, 0x10, 0x00, 1, 2, 3};
     JpegCodec scan;
-    scan.begin = scan.cursor = broken.data();
-    scan.end = broken.data() + broken.size();
+    scan.input = ByteReader(broken.data(), broken.data() + broken.size());
     scan.status = CodecStatus::Ok;
     EXPECT_EQ(scanJpegMarkers(scan, nullptr), 0u);
     EXPECT_EQ(scan.status, CodecStatus::BadFile);
-    scan.begin = scan.cursor = scan.end = nullptr;
+    scan.input = ByteReader();
 }
 
 TEST(JpegExif, RewriteLeavesTheOutputAloneWhenItCannotApply) {

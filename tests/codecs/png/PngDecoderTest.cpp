@@ -6,9 +6,9 @@
 #include <memory>
 
 #include "codecs/png/BlendTable.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 #include "tests/codecs/png/PngTestFiles.h"
-#include "support/CodecPrinting.h"
 
 namespace {
 
