@@ -59,19 +59,19 @@ bool decodeJpeg(ImageSource& source) {
 
     // EXIF presence before the first SOS; its outcome never fails the decode.
     const CodecStatus keep = codec.status;
-    codec.input.cursor = codec.input.begin;
+    codec.input.seek(0);
     codec.onExif = noExifAction;
     codec.stopAfterExif = scanOn;
     scanJpegMarkers(codec, nullptr);
     codec.status = keep;
-    codec.tiffBase = nullptr;  // it pointed into the mapping
+    codec.exifPayload = codec.tiff = ByteReader();  // they read the mapping
     return true;
 }
 
 ImageData* loadJpeg(JpegCodec& codec, const WideString& path) {
     codec.hasExif = false;
     codec.exifSegmentLength = 0;
-    codec.tiffBase = nullptr;
+    codec.exifPayload = codec.tiff = ByteReader();
     codec.libraryMessage.clear();
     return loadFramed(codec, path, decodeJpeg);
 }

@@ -12,9 +12,7 @@
 
 struct JpegCodec;
 
-// EXIF byte-order readers: read at `cursor` and advance; 0 (cursor at `end`) when too few bytes remain.
-using ExifReader = std::uint32_t (*)(JpegCodec& codec);
-// Marker-scan hooks: called with the cursor at IFD0 of an EXIF segment and `end` at the segment's end.
+// Marker-scan hooks: called with the codec's `tiff` reader at IFD0 of an EXIF segment.
 using ExifHook = std::uint32_t (*)(JpegCodec& codec, void* argument);
 using ExifStopRule = bool (*)();
 // The resampler of the imaging layer (filter 0 for thumbnails): a 24-bit bottom-up buffer from
@@ -27,13 +25,15 @@ using QualityObserver = void (*)(void* context, std::int32_t quality);
 
 struct JpegCodec : ImageSource {
     std::int32_t bigEndian = 0;  // byte order of the EXIF data being read: 0 "II", 1 "MM"
-    ExifReader read16 = nullptr;
-    ExifReader read32 = nullptr;
     bool progressive = false;
     // Decoding: the file holds an EXIF APP1 segment. Saving: a block was copied and will be written.
     bool hasExif = false;
     std::int32_t exifSegmentLength = 0;  // the APP1 length field: counts itself and the payload
-    const std::uint8_t* tiffBase = nullptr;
+    // The EXIF segment the marker scan found, inside `input`: its payload from "Exif" on, and the TIFF
+    // data behind the six "Exif" bytes, whose offsets count from its byte-order mark. Both are read
+    // in `bigEndian` order and end with the segment.
+    ByteReader exifPayload;
+    ByteReader tiff;
     WideString libraryMessage;  // the library's text of its last error
     ExifHook onExif = nullptr;
     ExifStopRule stopAfterExif = nullptr;
@@ -119,9 +119,9 @@ inline constexpr char16_t kJpegLibraryErrorCaption[] = u"JPEG Library Error";
 
 // ---- EXIF preservation ----
 
-// Walks the markers of [cursor, end) up to SOS or EOI, calling onExif at each EXIF APP1 segment.
-// Returns the last value onExif returned (0 when never called). A segment running past the end
-// stops the scan with status BadFile.
+// Walks the markers of `input` from its cursor up to SOS or EOI, calling onExif at each EXIF APP1
+// segment. Returns the last value onExif returned (0 when never called). A segment running past the
+// end stops the scan with status BadFile.
 std::uint32_t scanJpegMarkers(JpegCodec& codec, void* hookArgument);
 // Hook: sets Orientation in IFD0 to 1 (in the codec's writable copy-on-write view).
 std::uint32_t resetOrientation(JpegCodec& codec, void* argument);
@@ -129,7 +129,7 @@ std::uint32_t resetOrientation(JpegCodec& codec, void* argument);
 // receives where the thumbnail length is stored.
 struct ThumbnailLengthField {
     bool found = false;
-    std::uint32_t valueOffset = 0;  // relative to tiffBase
+    std::uint32_t valueOffset = 0;  // in the TIFF data
     std::uint32_t length = 0;
 };
 std::uint32_t findThumbnail(JpegCodec& codec, void* argument);
