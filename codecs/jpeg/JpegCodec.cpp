@@ -20,25 +20,19 @@ constexpr std::uint64_t kJpegOverhead = 65536;
 
 enum class Attempt { failed, fits, tooLarge, overflowed };
 
-// One encode into the memory destination, judged against the limit.
-Attempt encodeAttempt(JpegCodec& codec, std::uint32_t capacity, std::uint64_t limit, const std::uint8_t* pixels) {
-    codec.memoryCapacity = capacity;
+// One encode into the caller's buffer, judged against the limit.
+Attempt encodeAttempt(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t capacity, std::uint64_t limit,
+                      const std::uint8_t* pixels) {
+    writeToBuffer(codec.output, buffer, capacity);
     codec.status = CodecStatus::Failure;
     if (codec.qualityObserver) codec.qualityObserver(codec.observerContext, codec.quality);
     if (!encodeJpeg(codec, pixels)) return codec.memoryOverflow ? Attempt::overflowed : Attempt::failed;
-    return codec.memoryCapacity > limit ? Attempt::tooLarge : Attempt::fits;
+    return codec.output.written > limit ? Attempt::tooLarge : Attempt::fits;
 }
 
 bool writeWholeFile(JpegCodec& codec, const WideString& path, const std::uint8_t* data, std::uint32_t size) {
-    codec.file = platform::openForReadWrite(path.c_str(), platform::Create::newAlways);
-    if (!platform::isValid(codec.file)) {
-        codec.file = platform::invalidFile();
-        codec.status = CodecStatus::CannotCreate;
-        return false;
-    }
-    bool ok = platform::writeFile(codec.file, data, size);
-    if (!platform::closeFile(codec.file)) ok = false;
-    codec.file = platform::invalidFile();
+    const bool ok = createOutput(codec.output, path) && writeBytes(codec.output, data, size) && finishOutput(codec.output);
+    discard(codec.output);
     if (!ok) codec.status = CodecStatus::CannotCreate;
     return ok;
 }
@@ -90,8 +84,6 @@ void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t hei
     codec.lumaH = subsampling == 2 ? 1 : 2;
     codec.lumaV = subsampling == 1 || subsampling == 2 ? 1 : 2;
     codec.progressive = progressive;
-    codec.memoryMode = false;
-    codec.memoryBuffer = nullptr;
     freeExifBlock(codec);
     codec.hasExif = false;
     codec.exifSegmentLength = 0;
@@ -100,22 +92,18 @@ void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t hei
 
 bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* pixels) {
     codec.status = CodecStatus::Failure;
-    codec.memoryCapacity = 0;
-    codec.memoryMode = false;
     bool ok = false;
-    codec.file = platform::openForReadWrite(path.c_str(), platform::Create::newAlways);
-    if (!platform::isValid(codec.file)) {
-        codec.file = platform::invalidFile();
+    if (!createOutput(codec.output, path)) {
         codec.status = CodecStatus::CannotCreate;
     } else {
         ok = encodeJpeg(codec, pixels);
         // A file the system could not finish writing is not a written file.
-        if (!platform::closeFile(codec.file) && ok) {
+        if (ok && !finishOutput(codec.output)) {
             ok = false;
             codec.status = CodecStatus::CannotCreate;
         }
-        codec.file = platform::invalidFile();
     }
+    discard(codec.output);  // closes the file a failed encode leaves open
     freeExifBlock(codec);
     return ok;
 }
@@ -123,10 +111,8 @@ bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* 
 bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size, std::uint64_t limit,
                     const std::uint8_t* pixels) {
     codec.status = CodecStatus::Failure;
-    codec.memoryMode = true;
-    codec.memoryBuffer = buffer;
     const std::uint32_t capacity = size;
-    Attempt attempt = encodeAttempt(codec, capacity, limit, pixels);
+    Attempt attempt = encodeAttempt(codec, buffer, capacity, limit, pixels);
 
     // Halve the step each round: down while too large, up while fitting, until a fitting quality
     // comes round a second time or quality 1 has been tried.
@@ -135,7 +121,7 @@ bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size,
         codec.quality -= step;
         std::int32_t lastFit = 1;
         do {
-            attempt = encodeAttempt(codec, capacity, limit, pixels);
+            attempt = encodeAttempt(codec, buffer, capacity, limit, pixels);
             if (attempt == Attempt::failed || codec.quality == 1) break;
             if (step > 1) step /= 2;
             if (attempt != Attempt::fits) {
@@ -147,11 +133,11 @@ bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size,
             }
         } while (codec.quality >= 1);
     }
-    codec.memoryMode = false;
-    codec.memoryBuffer = nullptr;
+    const auto produced = static_cast<std::uint32_t>(codec.output.written);
+    discard(codec.output);
     freeExifBlock(codec);
     if (attempt == Attempt::failed || attempt == Attempt::overflowed) return false;
-    size = codec.memoryCapacity;
+    size = produced;
     return true;
 }
 

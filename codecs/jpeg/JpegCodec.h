@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "codecs/ImageSink.h"
 #include "codecs/ImageSource.h"
 #include "util/WideString.h"
 
@@ -39,9 +40,7 @@ struct JpegCodec : ImageSource {
     ExifStopRule stopAfterExif = nullptr;
     std::int32_t width = 0;  // encoder geometry, never negative
     std::int32_t height = 0;
-    std::uint32_t stride = 0;          // width x 3 padded to 4; 0 when it does not fit in 32 bits
-    std::uint32_t memoryCapacity = 0;  // memory destination: capacity, after a run the bytes written
-    bool memoryMode = false;
+    std::uint32_t stride = 0;  // width x 3 padded to 4; 0 when it does not fit in 32 bits
     std::int32_t quality = 75;
     std::int32_t lumaH = 2;
     std::int32_t lumaV = 2;
@@ -49,8 +48,9 @@ struct JpegCodec : ImageSource {
     std::int32_t yPelsPerMeter = 0;
     std::uint8_t* exifBlock = nullptr;  // APP1 payload from "Exif", exifSegmentLength - 2 bytes, app heap
 
-    // The memory destination's buffer, and whether the last encode stopped because it was full.
-    std::uint8_t* memoryBuffer = nullptr;
+    // Where the encoder writes: a file, or a buffer of fixed size (quality search, thumbnail); and
+    // whether the last encode stopped because that buffer was full.
+    ImageSink output;
     bool memoryOverflow = false;
     QualityObserver qualityObserver = nullptr;
     void* observerContext = nullptr;
@@ -76,9 +76,9 @@ bool decodeJpegPixels(JpegCodec& codec);
 // 2 is 1 x 1, anything else 2 x 2. Clears the EXIF state and the library message.
 void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t height, std::int32_t xPelsPerMeter,
                           std::int32_t yPelsPerMeter, std::int32_t quality, std::int32_t subsampling, bool progressive);
-// The encoder core (JpegLibrary.cpp): to `file` in blocks of 1 MiB, or in memory mode into
-// `memoryBuffer` (capacity `memoryCapacity`, never written past; a full buffer ends the encode with
-// `memoryOverflow` set). A failed file write gives CannotCreate and the library's message.
+// The encoder core (JpegLibrary.cpp): writes through `output`, opened by the caller, in blocks of
+// 1 MiB. A buffer output that fills up ends the encode with `memoryOverflow` set; any other failed
+// write gives the output's status (CannotCreate) and the library's message.
 bool encodeJpeg(JpegCodec& codec, const std::uint8_t* pixels);
 // Creates `path` and encodes into it; CannotCreate when it cannot be created, written or closed.
 // Frees the EXIF block.

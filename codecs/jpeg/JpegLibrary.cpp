@@ -1,4 +1,6 @@
 // The adapter to libjpeg-turbo: error, source and destination managers and the two library runs.
+// The destination hands the library's output to the codec's ImageSink, so file and memory output
+// share one writer and its failures.
 // The library reports errors by calling error_exit, which must not return; ours long-jumps back
 // into the run that set the jump buffer. Nothing with a destructor lives in a frame that jump can
 // cross: the runs and callbacks below hold only plain data, and each run has one exit path that
@@ -6,7 +8,6 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 // jpeglib.h first: the message codes in jerror.h depend on the interface version it defines.
@@ -91,83 +92,48 @@ void skipInputData(j_decompress_ptr cinfo, long count) {
     }
 }
 
-// ---- destinations ----
+// ---- destination manager: a thin adapter over the codec's sink ----
 
-constexpr std::size_t kFileBlock = 1048576;
+constexpr std::size_t kBlock = 1048576;
 
-struct FileDestination {
+struct Destination {
     jpeg_destination_mgr pub;
-    platform::FileHandle file;
-    JOCTET* buffer;
-    bool writeFailed;
+    ImageSink* sink;
+    JOCTET* block;
 };
 
-void initFileDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<FileDestination*>(cinfo->dest);
-    dest->buffer = static_cast<JOCTET*>(
-        (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kFileBlock));
-    dest->pub.next_output_byte = dest->buffer;
-    dest->pub.free_in_buffer = kFileBlock;
+// The library hands its output over in blocks; a sink that refuses one stops the encode with the
+// library's message for it: too small for a full buffer, a write error for anything else.
+void deliver(j_compress_ptr cinfo, std::size_t n) {
+    auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
+    if (n == 0 || writeBytes(*dest->sink, dest->block, n)) return;
+    ERREXIT(cinfo, dest->sink->full ? JERR_BUFFER_SIZE : JERR_FILE_WRITE);
 }
 
-// The buffer is full: write all of it, and stop the encode when the file does not take it whole.
-boolean emptyFileBuffer(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<FileDestination*>(cinfo->dest);
-    if (!platform::writeFile(dest->file, dest->buffer, kFileBlock)) {
-        dest->writeFailed = true;
-        ERREXIT(cinfo, JERR_FILE_WRITE);
-    }
-    dest->pub.next_output_byte = dest->buffer;
-    dest->pub.free_in_buffer = kFileBlock;
+// Before the first byte: a block from the library's image pool, offered whole.
+void initDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
+    dest->block = static_cast<JOCTET*>(
+        (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kBlock));
+    dest->pub.next_output_byte = dest->block;
+    dest->pub.free_in_buffer = kBlock;
+}
+
+// The block is full: all of it goes to the sink, and it is offered again.
+boolean emptyOutputBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
+    deliver(cinfo, kBlock);
+    dest->pub.next_output_byte = dest->block;
+    dest->pub.free_in_buffer = kBlock;
     return TRUE;
 }
 
-// Writes what is pending, with the same check.
-void termFileDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<FileDestination*>(cinfo->dest);
-    const std::size_t pending = kFileBlock - dest->pub.free_in_buffer;
-    if (pending > 0 && !platform::writeFile(dest->file, dest->buffer, pending)) {
-        dest->writeFailed = true;
-        ERREXIT(cinfo, JERR_FILE_WRITE);
-    }
-}
-
-// The library writes a byte before it checks for room, so it must never be handed an empty
-// buffer, and it reports a full buffer before it knows whether more output follows. A small spill
-// area behind the caller's buffer tells the two apart: output that exactly fills the buffer
-// succeeds, output that reaches the spill area is too large. The caller's buffer is never written
-// past its capacity.
-struct MemoryDestination {
-    jpeg_destination_mgr pub;
-    JOCTET spill[16];
-    bool spilled;
-    bool overflowed;
-};
-
-void initMemoryDestination(j_compress_ptr) {}
-
-[[noreturn]] void memoryOverflow(j_compress_ptr cinfo) {
-    reinterpret_cast<MemoryDestination*>(cinfo->dest)->overflowed = true;
-    ERREXIT(cinfo, JERR_BUFFER_SIZE);
-    std::abort();  // error_exit never returns
-}
-
-void useSpill(MemoryDestination* dest) {
-    dest->spilled = true;
-    dest->pub.next_output_byte = dest->spill;
-    dest->pub.free_in_buffer = sizeof dest->spill;
-}
-
-boolean emptyMemoryBuffer(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<MemoryDestination*>(cinfo->dest);
-    if (dest->spilled) memoryOverflow(cinfo);
-    useSpill(dest);
-    return TRUE;
-}
-
-void termMemoryDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<MemoryDestination*>(cinfo->dest);
-    if (dest->spilled && dest->pub.free_in_buffer != sizeof dest->spill) memoryOverflow(cinfo);
+// After the last byte: what is pending goes to the sink, which passes it on to its file at once, so
+// that a failed write still ends the encode inside the library run, with its message.
+void termDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
+    deliver(cinfo, kBlock - dest->pub.free_in_buffer);
+    if (!flushOutput(*dest->sink)) ERREXIT(cinfo, JERR_FILE_WRITE);
 }
 
 // ---- decoding ----
@@ -272,30 +238,16 @@ UINT16 densityOf(std::int32_t pelsPerMeter) {
 struct EncodeRun {
     jpeg_compress_struct cinfo;
     ErrorManager err;
-    FileDestination file;
-    MemoryDestination memory;
+    Destination dest;
 };
 
 bool encodeSteps(EncodeRun& run, JpegCodec& codec, const std::uint8_t* pixels) {
     j_compress_ptr cinfo = &run.cinfo;
-    if (codec.memoryMode) {
-        run.memory.pub.init_destination = initMemoryDestination;
-        run.memory.pub.empty_output_buffer = emptyMemoryBuffer;
-        run.memory.pub.term_destination = termMemoryDestination;
-        if (codec.memoryBuffer && codec.memoryCapacity > 0) {
-            run.memory.pub.next_output_byte = codec.memoryBuffer;
-            run.memory.pub.free_in_buffer = codec.memoryCapacity;
-        } else {
-            useSpill(&run.memory);
-        }
-        cinfo->dest = &run.memory.pub;
-    } else {
-        run.file.pub.init_destination = initFileDestination;
-        run.file.pub.empty_output_buffer = emptyFileBuffer;
-        run.file.pub.term_destination = termFileDestination;
-        run.file.file = codec.file;
-        cinfo->dest = &run.file.pub;
-    }
+    run.dest.pub.init_destination = initDestination;
+    run.dest.pub.empty_output_buffer = emptyOutputBuffer;
+    run.dest.pub.term_destination = termDestination;
+    run.dest.sink = &codec.output;
+    cinfo->dest = &run.dest.pub;
 
     cinfo->image_width = static_cast<JDIMENSION>(codec.width);
     cinfo->image_height = static_cast<JDIMENSION>(codec.height);
@@ -333,8 +285,6 @@ bool encodeSteps(EncodeRun& run, JpegCodec& codec, const std::uint8_t* pixels) {
         jpeg_write_scanlines(cinfo, &row, 1);
     }
     jpeg_finish_compress(cinfo);
-    if (codec.memoryMode && !run.memory.spilled)
-        codec.memoryCapacity -= static_cast<std::uint32_t>(run.memory.pub.free_in_buffer);
     return true;
 }
 
@@ -373,7 +323,8 @@ bool encodeJpeg(JpegCodec& codec, const std::uint8_t* pixels) {
         ok = encodeSteps(run, codec, pixels);
     }
     jpeg_destroy(reinterpret_cast<j_common_ptr>(&run.cinfo));
-    if (run.file.writeFailed) codec.status = CodecStatus::CannotCreate;
-    if (run.memory.overflowed) codec.memoryOverflow = true;
+    // A full buffer is the quality search's business; any other failed write is the output's.
+    codec.memoryOverflow = codec.output.full;
+    if (codec.output.writeFailed && !codec.output.full) codec.status = codec.output.status;
     return ok;
 }
