@@ -68,6 +68,17 @@ struct ByteReader {
         if (offset > size() || n > size() - offset) return nullptr;
         return begin + offset;
     }
+    // The same as a reader of their own, whose offsets count from their first byte; a failed, empty
+    // reader unless all of them lie inside.
+    ByteReader sliceAt(std::uint64_t offset, std::uint64_t n) const {
+        const std::uint8_t* p = at(offset, n);
+        if (!p) {
+            ByteReader none;
+            none.failed = true;
+            return none;
+        }
+        return ByteReader(p, p + n);
+    }
     // The next byte without moving past it; -1 at the end or once failed.
     int peek() const { return has(1) ? *cursor : -1; }
 

@@ -201,6 +201,9 @@ TEST(ByteReader, SlicesAndOffsetReadsStayInside) {
     EXPECT_EQ(r.at(9, 0), nullptr);
     EXPECT_EQ(r.at(1, ~std::uint64_t{0}), nullptr);  // no wrap-around
     EXPECT_EQ(r.at(~std::uint64_t{0}, 2), nullptr);
+    ByteReader value = r.sliceAt(4, 4);
+    EXPECT_EQ(value.u32(false), 0x04030201u);
+    EXPECT_TRUE(r.sliceAt(6, 4).failed);
 
     ByteReader order(bytes + 4, bytes + 8);
     EXPECT_EQ(order.u16(false), 0x0201);
