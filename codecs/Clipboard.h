@@ -10,9 +10,9 @@
 #include "codecs/ImageSink.h"
 #include "codecs/ImageSource.h"
 
-// Paste. The decode step over [begin, end) = the whole block: bottom-up bitmaps of 1, 4, 8 and 24
+// Paste. The decode step over source.input, the whole block: bottom-up bitmaps of 1, 4, 8 and 24
 // bits (BI_RGB) and 16 and 32 bits (BI_RGB or BI_BITFIELDS) become an 8-bit or 24-bit record with
-// sourceFormat 1 (BMP), no resolution and sourceFileSize 54 + colour table bytes + pixel bytes.
+// sourceFormat Bmp, no resolution and sourceFileSize 54 + colour table bytes + pixel bytes.
 // The parts are where GDI finds them in a packed bitmap: the masks behind a 40-byte header (inside
 // a larger one), then biClrUsed colour entries (2^depth for 1, 4 and 8 bits when it is 0), then the
 // rows. Everything is read within the block: a block too short for its table or rows is refused

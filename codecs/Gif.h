@@ -12,7 +12,7 @@
 #include "util/WideString.h"
 
 // ---- decoder ----
-// The decode step: fills source.result from [begin, end), or returns false with status set.
+// The decode step: fills source.result from source.input, or returns false with status set.
 bool decodeGif(ImageSource& source);
 // The load frame around decodeGif.
 ImageData* loadGif(ImageSource& source, const WideString& path);

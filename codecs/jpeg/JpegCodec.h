@@ -61,7 +61,7 @@ struct JpegCodec : ImageSource {
 
 // ---- decoding ----
 
-// The decode step over the mapped range [begin, end); `source` must be a JpegCodec. Grey files give
+// The decode step over the mapped source.input; `source` must be a JpegCodec. Grey files give
 // 8-bit images with a grey palette, colour and CMYK files 24-bit blue-green-red.
 bool decodeJpeg(ImageSource& source);
 // The load frame with decodeJpeg. Afterwards `hasExif` tells whether the file carries EXIF, and a

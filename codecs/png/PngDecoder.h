@@ -76,7 +76,7 @@ struct PngDecoder {
     std::uint8_t* gathered = nullptr;    // the data of several IDAT chunks back to back
 };
 
-// The decode step: fills source.result from [begin, end), or returns false with source.status set.
+// The decode step: fills source.result from source.input, or returns false with source.status set.
 bool decodePng(ImageSource& source);
 // The load frame of every file decoder around decodePng.
 ImageData* loadPng(ImageSource& source, const WideString& path);

@@ -1,3 +1,4 @@
+// Paste: a CF_DIB block from the clipboard decoded like a file, every part read within the block.
 #include "codecs/Clipboard.h"
 
 #include <algorithm>
@@ -13,11 +14,6 @@ constexpr std::uint64_t kBmpHeadersBytes = 54;  // what a BMP file of the bitmap
 
 bool fail(ImageSource& source, CodecStatus code) {
     source.status = code;
-    return false;
-}
-
-bool fail(ImageSink& sink, CodecStatus code) {
-    sink.status = code;
     return false;
 }
 
@@ -130,40 +126,4 @@ bool decodeClipboardDib(ImageSource& source) {
 
 ImageData* pasteFromClipboard(ImageSource& source, const std::uint8_t* block, std::size_t blockSize) {
     return loadFramedMemory(source, block, blockSize, decodeClipboardDib);
-}
-
-bool writeClipboardDib(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels) {
-    sink.status = CodecStatus::Failure;
-    const ColorReducer& r = sink.reducer;
-    const std::uint32_t depth = r.sourceDepth;
-    if ((depth != 24 && depth != 8) || !pixels || (depth == 8 && !palette)) return fail(sink, CodecStatus::CannotConvert);
-    if (r.width == 0 || r.height == 0 || r.width > 0x7FFFFFFF || r.height > 0x7FFFFFFF)
-        return fail(sink, CodecStatus::NoMemory);
-    const std::uint32_t pixelBytes = imageBytes(r.width, r.height, depth);
-    const std::uint32_t paletteBytes = depth == 8 ? 1024 : 0;
-    if (pixelBytes == 0 || std::uint64_t{pixelBytes} + kInfoHeaderBytes + paletteBytes > 0xFFFFFFFFull)
-        return fail(sink, CodecStatus::NoMemory);
-
-    writeU32le(sink, kInfoHeaderBytes);
-    writeU32le(sink, r.width);
-    writeU32le(sink, r.height);  // positive: rows bottom-up
-    writeU16le(sink, 1);
-    writeU16le(sink, static_cast<std::uint16_t>(depth));
-    writeU32le(sink, BI_RGB);
-    writeU32le(sink, 0);
-    writeU32le(sink, static_cast<std::uint32_t>(sink.xResolution));
-    writeU32le(sink, static_cast<std::uint32_t>(sink.yResolution));
-    writeU32le(sink, 0);
-    writeU32le(sink, 0);
-    if (paletteBytes) writeBytes(sink, palette, paletteBytes);
-    return writeBytes(sink, pixels, pixelBytes);
-}
-
-bool copyToClipboard(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels,
-                     std::vector<std::uint8_t>& block) {
-    writeToMemory(sink, block);
-    const bool ok = writeClipboardDib(sink, palette, pixels) && finishOutput(sink);
-    sink.memory = nullptr;  // the block belongs to the caller from here on
-    if (!ok) block.clear();
-    return ok;
 }
