@@ -1,5 +1,7 @@
 // JPEG reading and writing through libjpeg-turbo, and the carrying-over of a source file's EXIF
 // block into a written JPEG. One `JpegCodec` lives on the caller's stack for one load or one save.
+// The load is JpegDecoder.cpp, the save JpegEncoder.cpp, EXIF JpegExif.cpp and
+// JpegExifThumbnail.cpp.
 //
 // The library's error jump never leaves JpegLibrary.cpp: decodeJpegPixels and encodeJpeg are the
 // only functions that call into the library, and each returns a status instead of jumping.

@@ -144,87 +144,119 @@ struct DecodeRun {
     SourceManager src;
 };
 
-// Everything between creating and destroying the decompressor; may be left by the error jump.
-bool decodeSteps(j_decompress_ptr cinfo, JpegCodec& codec) {
-    jpeg_read_header(cinfo, TRUE);
-    // Colour rows in the buffer's blue-green-red order; grey and CMYK keep their defaults.
-    if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
-    // The output geometry is known from the header alone: refuse an image too large for the buffer
-    // before start_decompress allocates the library's own buffers for it (a progressive frame of
-    // 65,500 x 65,500 would ask for gigabytes of coefficients).
-    jpeg_calc_output_dimensions(cinfo);
+// The output geometry, known from the header alone: an image too large for the buffer is refused
+// before start_decompress allocates the library's own buffers for it (a progressive frame of
+// 65,500 x 65,500 would ask for gigabytes of coefficients).
+struct Geometry {
+    JDIMENSION width = 0;
+    JDIMENSION height = 0;
+    int components = 0;
+    std::uint16_t bitCount = 0;
+    std::uint32_t stride = 0;
+    std::uint32_t bytes = 0;
+};
 
-    const JDIMENSION width = cinfo->output_width;
-    const JDIMENSION height = cinfo->output_height;
-    const int components = cinfo->output_components;
-    if (width == 0 || height == 0 || (components != 1 && components != 3 && components != 4)) {
+bool readGeometry(j_decompress_ptr cinfo, JpegCodec& codec, Geometry& g) {
+    jpeg_calc_output_dimensions(cinfo);
+    g.width = cinfo->output_width;
+    g.height = cinfo->output_height;
+    g.components = cinfo->output_components;
+    if (g.width == 0 || g.height == 0 || (g.components != 1 && g.components != 3 && g.components != 4)) {
         codec.status = CodecStatus::BadHeader;
         return false;
     }
-    const std::uint16_t bitCount = components == 1 ? 8 : 24;
-    const std::uint32_t stride = rowStride(width, bitCount);
-    const std::uint32_t bytes = imageBytes(width, height, bitCount);
-    if (bytes == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
+    g.bitCount = g.components == 1 ? 8 : 24;
+    g.stride = rowStride(g.width, g.bitCount);
+    g.bytes = imageBytes(g.width, g.height, g.bitCount);
+    if (g.bytes == 0 || g.width > 0x7FFFFFFF || g.height > 0x7FFFFFFF) {
         codec.status = CodecStatus::BadHeader;
         return false;
     }
-    jpeg_start_decompress(cinfo);
-    if (cinfo->output_width != width || cinfo->output_height != height || cinfo->output_components != components) {
-        codec.status = CodecStatus::BadHeader;
-        return false;
-    }
+    return true;
+}
+
+// The header and the pixel buffer, owned by the record at once so that the load frame frees it
+// whatever happens next; a grey image gets the 256 grey levels as its palette.
+bool prepareImage(JpegCodec& codec, const Geometry& g) {
     ImageData* image = codec.result;
-    initHeader(image->header, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), bitCount, 0, 0);
-    // Owned by the record at once, so the load frame frees it whatever happens next.
-    image->pixels = allocPixels(bytes);
+    initHeader(image->header, static_cast<std::int32_t>(g.width), static_cast<std::int32_t>(g.height), g.bitCount, 0,
+               0);
+    image->pixels = allocPixels(g.bytes);
     if (!image->pixels) {
         codec.status = CodecStatus::NoMemory;
         return false;
     }
-    if (components == 1) {
+    if (g.components == 1) {
         for (int i = 0; i < 256; ++i) {
             const auto level = static_cast<BYTE>(i);
             image->palette[i] = RGBQUAD{level, level, level, 0};
         }
     }
+    return true;
+}
 
-    // Picture row k goes to buffer row height - 1 - k: the buffer is bottom-up.
-    std::uint8_t* const lastRow = image->pixels + std::size_t{stride} * (height - 1);
-    if (components != 4) {
-        // Grey and blue-green-red rows land in the pixel buffer directly; padding stays zero.
-        while (cinfo->output_scanline < height) {
-            JSAMPROW row = lastRow - std::size_t{stride} * cinfo->output_scanline;
-            jpeg_read_scanlines(cinfo, &row, 1);
-        }
-    } else {
-        // Adobe-style CMYK as stored (255 = no ink): blue = y*k/255, green = m*k/255, red = c*k/255.
-        auto* product = static_cast<std::uint8_t*>(
-            (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, 256 * 256));
-        for (unsigned a = 0; a < 256; ++a)
-            for (unsigned b = 0; b < 256; ++b) product[a << 8 | b] = static_cast<std::uint8_t>(a * b / 255);
-        JSAMPARRAY sample = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                                        width * 4, 1);
-        while (cinfo->output_scanline < height) {
-            std::uint8_t* out = lastRow - std::size_t{stride} * cinfo->output_scanline;
-            jpeg_read_scanlines(cinfo, sample, 1);
-            const JSAMPLE* in = sample[0];
-            for (JDIMENSION x = 0; x < width; ++x, in += 4, out += 3) {
-                const std::uint8_t* k = product + (std::size_t{in[3]});
-                out[0] = k[std::size_t{in[2]} << 8];
-                out[1] = k[std::size_t{in[1]} << 8];
-                out[2] = k[std::size_t{in[0]} << 8];
-            }
+// Grey and blue-green-red rows land in the pixel buffer directly; padding stays zero. Picture row
+// k goes to buffer row height - 1 - k: the buffer is bottom-up.
+void readRows(j_decompress_ptr cinfo, const Geometry& g, std::uint8_t* pixels) {
+    std::uint8_t* const lastRow = pixels + std::size_t{g.stride} * (g.height - 1);
+    while (cinfo->output_scanline < g.height) {
+        JSAMPROW row = lastRow - std::size_t{g.stride} * cinfo->output_scanline;
+        jpeg_read_scanlines(cinfo, &row, 1);
+    }
+}
+
+// Adobe-style CMYK as stored (255 = no ink): blue = y*k/255, green = m*k/255, red = c*k/255,
+// through a product table instead of a division per sample.
+void readCmykRows(j_decompress_ptr cinfo, const Geometry& g, std::uint8_t* pixels) {
+    auto* product = static_cast<std::uint8_t*>(
+        (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, 256 * 256));
+    for (unsigned a = 0; a < 256; ++a)
+        for (unsigned b = 0; b < 256; ++b) product[a << 8 | b] = static_cast<std::uint8_t>(a * b / 255);
+    JSAMPARRAY sample =
+        (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, g.width * 4, 1);
+    std::uint8_t* const lastRow = pixels + std::size_t{g.stride} * (g.height - 1);
+    while (cinfo->output_scanline < g.height) {
+        std::uint8_t* out = lastRow - std::size_t{g.stride} * cinfo->output_scanline;
+        jpeg_read_scanlines(cinfo, sample, 1);
+        const JSAMPLE* in = sample[0];
+        for (JDIMENSION x = 0; x < g.width; ++x, in += 4, out += 3) {
+            const std::uint8_t* k = product + (std::size_t{in[3]});
+            out[0] = k[std::size_t{in[2]} << 8];
+            out[1] = k[std::size_t{in[1]} << 8];
+            out[2] = k[std::size_t{in[0]} << 8];
         }
     }
-    jpeg_finish_decompress(cinfo);
+}
 
+// The JFIF density: dots per inch or per centimetre; any other unit leaves no resolution.
+void readDensity(j_decompress_ptr cinfo, BITMAPINFOHEADER& header) {
     if (cinfo->density_unit == 1) {
-        image->header.biXPelsPerMeter = static_cast<LONG>(cinfo->X_density / 0.0254 + 0.5);
-        image->header.biYPelsPerMeter = static_cast<LONG>(cinfo->Y_density / 0.0254 + 0.5);
+        header.biXPelsPerMeter = static_cast<LONG>(cinfo->X_density / 0.0254 + 0.5);
+        header.biYPelsPerMeter = static_cast<LONG>(cinfo->Y_density / 0.0254 + 0.5);
     } else if (cinfo->density_unit == 2) {
-        image->header.biXPelsPerMeter = static_cast<LONG>(cinfo->X_density) * 100;
-        image->header.biYPelsPerMeter = static_cast<LONG>(cinfo->Y_density) * 100;
+        header.biXPelsPerMeter = static_cast<LONG>(cinfo->X_density) * 100;
+        header.biYPelsPerMeter = static_cast<LONG>(cinfo->Y_density) * 100;
     }
+}
+
+// Everything between creating and destroying the decompressor; may be left by the error jump.
+bool decodeSteps(j_decompress_ptr cinfo, JpegCodec& codec) {
+    jpeg_read_header(cinfo, TRUE);
+    // Colour rows in the buffer's blue-green-red order; grey and CMYK keep their defaults.
+    if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
+    Geometry g;
+    if (!readGeometry(cinfo, codec, g)) return false;
+    jpeg_start_decompress(cinfo);
+    if (cinfo->output_width != g.width || cinfo->output_height != g.height ||
+        cinfo->output_components != g.components) {
+        codec.status = CodecStatus::BadHeader;
+        return false;
+    }
+    if (!prepareImage(codec, g)) return false;
+    if (g.components == 4) readCmykRows(cinfo, g, codec.result->pixels);
+    else readRows(cinfo, g, codec.result->pixels);
+    jpeg_finish_decompress(cinfo);
+    readDensity(cinfo, codec.result->header);
     return true;
 }
 

@@ -1,13 +1,10 @@
-// JPEG load and save around the library runs of JpegLibrary.cpp: the load frame, the encoder
-// settings, file and memory output, the quality search for a size limit, and the save itself.
+// The JPEG save around the encoder run of JpegLibrary.cpp: the encoder settings, file and memory
+// output, the quality search for a size limit, and the save itself with its EXIF.
 #include "codecs/jpeg/JpegCodec.h"
 
 #include <algorithm>
 
 namespace {
-
-std::uint32_t noExifAction(JpegCodec&, void*) { return 0; }
-bool scanOn() { return false; }
 
 void freeExifBlock(JpegCodec& codec) {
     platform::heapFree(codec.exifBlock);
@@ -31,7 +28,8 @@ Attempt encodeAttempt(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t capa
 }
 
 bool writeWholeFile(JpegCodec& codec, const WideString& path, const std::uint8_t* data, std::uint32_t size) {
-    const bool ok = createOutput(codec.output, path) && writeBytes(codec.output, data, size) && finishOutput(codec.output);
+    const bool ok =
+        createOutput(codec.output, path) && writeBytes(codec.output, data, size) && finishOutput(codec.output);
     discard(codec.output);
     if (!ok) codec.status = CodecStatus::CannotCreate;
     return ok;
@@ -40,37 +38,6 @@ bool writeWholeFile(JpegCodec& codec, const WideString& path, const std::uint8_t
 }  // namespace
 
 JpegCodec::~JpegCodec() { freeExifBlock(*this); }
-
-// ---- decoding ----
-
-bool decodeJpeg(ImageSource& source) {
-    auto& codec = static_cast<JpegCodec&>(source);
-    codec.hasExif = false;
-    if (!decodeJpegPixels(codec)) return false;
-    ImageData* image = codec.result;
-    image->sourceBitDepth = image->header.biBitCount;
-    image->sourceFormat = ImageFormat::Jpeg;
-
-    // EXIF presence before the first SOS; its outcome never fails the decode.
-    const CodecStatus keep = codec.status;
-    codec.input.seek(0);
-    codec.onExif = noExifAction;
-    codec.stopAfterExif = scanOn;
-    scanJpegMarkers(codec, nullptr);
-    codec.status = keep;
-    codec.exifPayload = codec.tiff = ByteReader();  // they read the mapping
-    return true;
-}
-
-ImageData* loadJpeg(JpegCodec& codec, const WideString& path) {
-    codec.hasExif = false;
-    codec.exifSegmentLength = 0;
-    codec.exifPayload = codec.tiff = ByteReader();
-    codec.libraryMessage.clear();
-    return loadFramed(codec, path, decodeJpeg);
-}
-
-// ---- encoding ----
 
 void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t height, std::int32_t xPelsPerMeter,
                           std::int32_t yPelsPerMeter, std::int32_t quality, std::int32_t subsampling, bool progressive) {
