@@ -254,7 +254,7 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         job.sourcePath = &document.path;
         job.resample = Resample;
         if (saveJpeg(codec, path, job)) return true;
-        if (jpegSaveFailure(codec) == JpegFailureDisplay::libraryMessage) {
+        if (jpegSaveFailure(codec) == JpegFailureDisplay::LibraryMessage) {
             failure.messageId = 0;
             failure.libraryMessage = codec.libraryMessage;
         } else {

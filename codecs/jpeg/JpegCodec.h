@@ -115,7 +115,7 @@ bool saveJpeg(JpegCodec& codec, const WideString& path, const JpegSaveJob& job);
 
 // How a failed save is shown: the message of `status` through the error box, or the library's own
 // text under the caption kJpegLibraryErrorCaption, or nothing.
-enum class JpegFailureDisplay { nothing, statusMessage, libraryMessage };
+enum class JpegFailureDisplay { Nothing, StatusMessage, LibraryMessage };
 JpegFailureDisplay jpegSaveFailure(const JpegCodec& codec);
 inline constexpr char16_t kJpegLibraryErrorCaption[] = u"JPEG Library Error";
 

@@ -15,7 +15,7 @@ void freeExifBlock(JpegCodec& codec) {
 // so that small images, whose JPEG is larger than their raw pixels, still fit.
 constexpr std::uint64_t kJpegOverhead = 65536;
 
-enum class Attempt { failed, fits, tooLarge, overflowed };
+enum class Attempt { Failed, Fits, TooLarge, Overflowed };
 
 // One encode into the caller's buffer, judged against the limit.
 Attempt encodeAttempt(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t capacity, std::uint64_t limit,
@@ -23,8 +23,8 @@ Attempt encodeAttempt(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t capa
     writeToBuffer(codec.output, buffer, capacity);
     codec.status = CodecStatus::Failure;
     if (codec.qualityObserver) codec.qualityObserver(codec.observerContext, codec.quality);
-    if (!encodeJpeg(codec, pixels)) return codec.memoryOverflow ? Attempt::overflowed : Attempt::failed;
-    return codec.output.written > limit ? Attempt::tooLarge : Attempt::fits;
+    if (!encodeJpeg(codec, pixels)) return codec.memoryOverflow ? Attempt::Overflowed : Attempt::Failed;
+    return codec.output.written > limit ? Attempt::TooLarge : Attempt::Fits;
 }
 
 bool writeWholeFile(JpegCodec& codec, const WideString& path, const std::uint8_t* data, std::uint32_t size) {
@@ -83,15 +83,15 @@ bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size,
 
     // Halve the step each round: down while too large, up while fitting, until a fitting quality
     // comes round a second time or quality 1 has been tried.
-    if ((attempt == Attempt::tooLarge || attempt == Attempt::overflowed) && codec.quality > 1) {
+    if ((attempt == Attempt::TooLarge || attempt == Attempt::Overflowed) && codec.quality > 1) {
         std::int32_t step = codec.quality / 2;
         codec.quality -= step;
         std::int32_t lastFit = 1;
         do {
             attempt = encodeAttempt(codec, buffer, capacity, limit, pixels);
-            if (attempt == Attempt::failed || codec.quality == 1) break;
+            if (attempt == Attempt::Failed || codec.quality == 1) break;
             if (step > 1) step /= 2;
-            if (attempt != Attempt::fits) {
+            if (attempt != Attempt::Fits) {
                 codec.quality -= step;
             } else {
                 if (lastFit == codec.quality) break;
@@ -103,7 +103,7 @@ bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size,
     const auto produced = static_cast<std::uint32_t>(codec.output.written);
     discard(codec.output);
     freeExifBlock(codec);
-    if (attempt == Attempt::failed || attempt == Attempt::overflowed) return false;
+    if (attempt == Attempt::Failed || attempt == Attempt::Overflowed) return false;
     size = produced;
     return true;
 }
@@ -161,8 +161,8 @@ JpegFailureDisplay jpegSaveFailure(const JpegCodec& codec) {
     case CodecStatus::BadFile:
     case CodecStatus::CannotCreate:
     case CodecStatus::CannotConvert:
-        return JpegFailureDisplay::statusMessage;
+        return JpegFailureDisplay::StatusMessage;
     default:
-        return codec.libraryMessage.empty() ? JpegFailureDisplay::nothing : JpegFailureDisplay::libraryMessage;
+        return codec.libraryMessage.empty() ? JpegFailureDisplay::Nothing : JpegFailureDisplay::LibraryMessage;
     }
 }

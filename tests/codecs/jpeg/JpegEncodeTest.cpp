@@ -194,7 +194,7 @@ TEST(JpegEncode, MemoryDestinationNeverWritesPastItsBuffer) {
         } else {
             EXPECT_EQ(codec.status, CodecStatus::Failure);
             EXPECT_EQ(codec.libraryMessage.view(), u"Buffer passed to JPEG library is too small");
-            EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::libraryMessage);
+            EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::LibraryMessage);
         }
     }
 }
@@ -246,7 +246,7 @@ TEST(JpegEncode, OutputThatCannotBeCreatedIs50005) {
                               : encodeToFile(codec, path, image.pixels.data());
         EXPECT_FALSE(ok);
         EXPECT_EQ(codec.status, CodecStatus::CannotCreate);
-        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::statusMessage);
+        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::StatusMessage);
     }
 }
 
@@ -266,7 +266,7 @@ TEST(JpegEncode, LockedOutputIs50005) {
         JpegCodec codec;
         EXPECT_FALSE(saveJpeg(codec, path, job));
         EXPECT_EQ(codec.status, CodecStatus::CannotCreate);
-        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::statusMessage);
+        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::StatusMessage);
     }
     platform::closeFile(lock);
     EXPECT_EQ(readWholeFile(path), (std::vector<std::uint8_t>{1, 2, 3}));
@@ -285,7 +285,7 @@ TEST(JpegEncode, FailedWritesAreReportedNotSuccess) {
         EXPECT_FALSE(encodeToFile(codec, full, image.pixels.data()));
         EXPECT_EQ(codec.status, CodecStatus::CannotCreate);
         EXPECT_EQ(codec.libraryMessage.view(), u"Output file write error --- out of disk space?");
-        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::statusMessage);
+        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::StatusMessage);
 
         JpegCodec limited;
         setFor(limited, image);
@@ -303,7 +303,7 @@ TEST(JpegEncode, LibraryErrorsShowTheLibrarysMessage) {
     EXPECT_FALSE(encodeToFile(codec, dir.file(u"empty.jpg"), pixel));
     EXPECT_EQ(codec.status, CodecStatus::Failure);
     EXPECT_EQ(codec.libraryMessage.view(), u"Empty JPEG image (DNL not supported)");
-    EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::libraryMessage);
+    EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::LibraryMessage);
     EXPECT_EQ(std::u16string(kJpegLibraryErrorCaption), u"JPEG Library Error");
 
     // Which failures go to the error box by code, and which show the library's text.
@@ -313,14 +313,14 @@ TEST(JpegEncode, LibraryErrorsShowTheLibrarysMessage) {
         JpegFailureDisplay display;
     };
     const Case cases[] = {
-        {CodecStatus::NoMemory, u"x", JpegFailureDisplay::statusMessage},
-        {CodecStatus::CannotRead, u"x", JpegFailureDisplay::statusMessage},
-        {CodecStatus::BadFile, u"x", JpegFailureDisplay::statusMessage},
-        {CodecStatus::CannotCreate, u"", JpegFailureDisplay::statusMessage},
-        {CodecStatus::CannotConvert, u"", JpegFailureDisplay::statusMessage},
-        {CodecStatus::Failure, u"x", JpegFailureDisplay::libraryMessage},
-        {CodecStatus::BadHeader, u"x", JpegFailureDisplay::libraryMessage},
-        {CodecStatus::Failure, u"", JpegFailureDisplay::nothing},
+        {CodecStatus::NoMemory, u"x", JpegFailureDisplay::StatusMessage},
+        {CodecStatus::CannotRead, u"x", JpegFailureDisplay::StatusMessage},
+        {CodecStatus::BadFile, u"x", JpegFailureDisplay::StatusMessage},
+        {CodecStatus::CannotCreate, u"", JpegFailureDisplay::StatusMessage},
+        {CodecStatus::CannotConvert, u"", JpegFailureDisplay::StatusMessage},
+        {CodecStatus::Failure, u"x", JpegFailureDisplay::LibraryMessage},
+        {CodecStatus::BadHeader, u"x", JpegFailureDisplay::LibraryMessage},
+        {CodecStatus::Failure, u"", JpegFailureDisplay::Nothing},
     };
     for (const Case& c : cases) {
         JpegCodec failed;
