@@ -67,6 +67,6 @@ bool ConvertPluginPicture(const PluginPicture& picture, ImageData& image) {
     out.biYPelsPerMeter = std::max<LONG>(out.biYPelsPerMeter, 0);
     image.pixels = pixels;
     image.sourceBitDepth = picture.declaredDepth > 0 ? static_cast<std::uint32_t>(picture.declaredDepth) : depth;
-    image.sourceFormat = 0;
+    image.sourceFormat = ImageFormat::NotRecognised;
     return true;
 }

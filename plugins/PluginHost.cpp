@@ -168,7 +168,7 @@ void addPatterns(const char* text, bool wholePatterns, std::vector<WideString>& 
         const std::size_t units = platform::fromAnsi(p, length, wide, sizeof wide / sizeof wide[0]);
         WideString token;
         token.assign(wide, static_cast<std::uint32_t>(units));
-        if (units && DetectFormatByExtension(token) == format::kNotRecognised) {
+        if (units && DetectFormatByExtension(token) == ImageFormat::NotRecognised) {
             const std::u16string_view entry = wholePatterns ? token.view() : extensionOf(token.view());
             bool listed = false;
             for (const WideString& have : list) listed = listed || SamePluginName(have.view(), entry);

@@ -27,8 +27,8 @@ int runDecode(const Command& self, const Arguments& arguments) {
     DocumentHost host;  // no window
     host.showsImage = false;
     UsePlugins(host, settings);
-    CodecStatus why = status::kFailure;
-    if (!LoadDocument(document, &in, host, &why) || why) {
+    CodecStatus why = CodecStatus::Failure;
+    if (!LoadDocument(document, &in, host, &why) || why != CodecStatus::Ok) {
         reportError(in, why);
         return kFailed;
     }

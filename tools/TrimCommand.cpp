@@ -166,14 +166,14 @@ bool trimOne(const TrimJob& job, const WideString& in) {
     DocumentHost host;
     host.showsImage = false;
     UsePlugins(host, settings);
-    CodecStatus why = status::kFailure;
-    if (!LoadDocument(document, &in, host, &why) || why) {
-        reportError(in, why ? why : status::kFailure);
+    CodecStatus why = CodecStatus::Failure;
+    if (!LoadDocument(document, &in, host, &why) || why != CodecStatus::Ok) {
+        reportError(in, why != CodecStatus::Ok ? why : CodecStatus::Failure);
         return false;
     }
     const std::int32_t width = document.header.biWidth, height = document.header.biHeight;
     if (width <= 0 || height <= 0) {
-        reportError(in, status::kBadHeader);
+        reportError(in, CodecStatus::BadHeader);
         return false;
     }
     // The rectangle as the program's boxes would take it, at the output's ratio.

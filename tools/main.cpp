@@ -42,8 +42,8 @@ void printHelp(std::FILE* out) {
 
 }  // namespace
 
-void reportError(const WideString& path, std::uint32_t code) {
-    std::fprintf(stderr, "%s: error %u: %s\n", path.toUtf8().c_str(), code, englishErrorMessage(code).c_str());
+void reportError(const WideString& path, std::uint32_t messageId) {
+    std::fprintf(stderr, "%s: error %u: %s\n", path.toUtf8().c_str(), messageId, englishErrorMessage(messageId).c_str());
 }
 
 int usageError(const Command& command, const char* problem) {

@@ -61,7 +61,7 @@ TEST(PluginBitmap, OneBitPicturesArriveAsIndexesWithThePluginsTwoColours) {
     ASSERT_TRUE(c.ok);
     EXPECT_EQ(c.image.header.biBitCount, 8);
     EXPECT_EQ(c.image.sourceBitDepth, 1u);
-    EXPECT_EQ(c.image.sourceFormat, 0);
+    EXPECT_EQ(c.image.sourceFormat, ImageFormat::NotRecognised);
     EXPECT_EQ(row(c, 0, 10), (std::vector<std::uint8_t>{1, 0, 1, 1, 0, 0, 0, 0, 0, 1}));
     EXPECT_EQ(row(c, 1, 10), (std::vector<std::uint8_t>{0, 1, 0, 0, 1, 1, 1, 1, 1, 1}));
     EXPECT_EQ(c.image.palette[0].rgbRed, 30);

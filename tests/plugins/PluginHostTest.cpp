@@ -200,7 +200,7 @@ TEST_F(PluginHostTest, TheFirstSpiThatAcceptsReadsThePictureAndEverythingIsRelea
     EXPECT_EQ(result->pixels[3], 4);
     EXPECT_EQ(result->sourceBitDepth, 32u);
     EXPECT_EQ(result->sourceFileSize, 3000u);
-    EXPECT_EQ(result->sourceFormat, 0);
+    EXPECT_EQ(result->sourceFormat, ImageFormat::NotRecognised);
     EXPECT_EQ(host.headOffset, 0);
     EXPECT_EQ(gLocalFrees, 2);
     EXPECT_EQ(gGlobalFrees, 1);

@@ -52,13 +52,13 @@ void afterTrim(bool refit) {
 }  // namespace
 
 bool openDocument(const WideString* path, bool refreshList) {
-    CodecStatus why = 0;
+    CodecStatus why = CodecStatus::Ok;
     WideString target;
     if (path) target.assign(*path);  // the path may live in a list that the refresh replaces
     const bool loaded = LoadDocument(app.document, path ? &target : nullptr, windowHost(), &why);
     invalidateShading();
     // A file that cannot be read shows no box: the view says so. Running out of memory is told.
-    if (!loaded && why == status::kNoMemory) showErrorMessage(kMessageOutOfMemory);
+    if (!loaded && why == CodecStatus::NoMemory) showErrorMessage(kMessageOutOfMemory);
     fitView();
     writeZoomBox();
     rememberDocumentFolder();
