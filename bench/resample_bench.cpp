@@ -39,7 +39,7 @@ void BM_Resample(benchmark::State& state) {
     const int filter = static_cast<int>(state.range(2));
     const std::vector<std::uint8_t>& src = cached(w, h);
     for (auto _ : state) {
-        std::uint8_t* out = Resample(src.data(), w, h, 400, 300, filter, nullptr);
+        std::uint8_t* out = Resample(src.data(), w, h, 400, 300, static_cast<ResizeFilter>(filter), nullptr);
         benchmark::DoNotOptimize(out);
         freePixels(out);
     }

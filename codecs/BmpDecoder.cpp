@@ -5,6 +5,7 @@
 
 #include "codecs/Bmp.h"
 #include "codecs/ImageFormat.h"
+#include "codecs/PixelCeiling.h"
 
 namespace {
 
@@ -173,7 +174,9 @@ bool decodeBmp(ImageSource& source) {
     BITMAPINFOHEADER& h = f.info;
     if (r.failed) return fail(source, CodecStatus::BadFile);
     // Bottom-up files only: a negative height (top-down rows) is refused like a zero one.
-    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, CodecStatus::BadHeader);
+    if (h.biWidth <= 0 || h.biHeight <= 0 || !withinPixelCeiling(static_cast<std::uint32_t>(h.biWidth),
+                                                                  static_cast<std::uint32_t>(h.biHeight)))
+        return fail(source, CodecStatus::BadHeader);
     source.result->sourceFormat = ImageFormat::Bmp;
     source.result->sourceBitDepth = h.biBitCount;
     switch (h.biBitCount) {

@@ -6,6 +6,7 @@
 
 #include "codecs/Bmp.h"
 #include "codecs/ImageFormat.h"
+#include "codecs/PixelCeiling.h"
 
 namespace {
 
@@ -105,7 +106,9 @@ bool decodeClipboardDib(ImageSource& source) {
     // A shorter header (BITMAPCOREHEADER) lays its fields out differently.
     if (h.biSize < kInfoHeaderBytes) return fail(source, CodecStatus::BadHeader);
     // Top-down bitmaps (negative height) are not taken.
-    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, CodecStatus::BadHeader);
+    if (h.biWidth <= 0 || h.biHeight <= 0 || !withinPixelCeiling(static_cast<std::uint32_t>(h.biWidth),
+                                                                  static_cast<std::uint32_t>(h.biHeight)))
+        return fail(source, CodecStatus::BadHeader);
     source.result->sourceFormat = ImageFormat::Bmp;
     source.result->sourceBitDepth = h.biBitCount;
     source.result->lastWriteTime = FILETIME{};

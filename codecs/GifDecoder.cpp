@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "codecs/Gif.h"
+#include "codecs/PixelCeiling.h"
 #include "platform/PageBuffer.h"
 
 namespace {
@@ -51,7 +52,9 @@ bool readScreen(ImageSource& source, GifFile& g) {
     g.screenWidth = r.u16le();
     g.screenHeight = r.u16le();
     if (g.screenWidth == 0 || g.screenHeight == 0) return fail(source, CodecStatus::BadHeader);
-    if (imageBytes(g.screenWidth, g.screenHeight, 8) == 0) return fail(source, CodecStatus::BadHeader);
+    // The screen is the picture, however much larger than its image: only the ceiling bounds it.
+    if (!withinPixelCeiling(g.screenWidth, g.screenHeight) || imageBytes(g.screenWidth, g.screenHeight, 8) == 0)
+        return fail(source, CodecStatus::BadHeader);
     const std::uint8_t packed = r.u8();
     const std::uint8_t background = r.u8();
     r.skip(1);  // pixel aspect ratio
@@ -201,6 +204,13 @@ bool compose(ImageSource& source, const GifFile& g, const std::uint8_t* indexes)
     return true;
 }
 
+// While codes are w bits wide the table holds fewer than 2^w entries, so no code stands for more than
+// 2^w pixels: at most 4096 pixels for 12 bits, 2730.7 pixels a byte, the most any width reaches. An
+// image of more pixels than its data can give at that rate is not one an encoder wrote.
+bool plausibleForItsData(std::size_t pixels, std::size_t dataBytes) {
+    return std::uint64_t{pixels} <= (std::uint64_t{dataBytes} + 1) * 2731;
+}
+
 }  // namespace
 
 bool decodeGif(ImageSource& source) {
@@ -212,6 +222,7 @@ bool decodeGif(ImageSource& source) {
     if (!gatherData(source, gathered, total, minCodeSize)) return false;
     // Decoded into a flat index buffer; indexes the data does not reach stay 0.
     const std::size_t indexCount = std::size_t{g.width} * g.height;
+    if (!plausibleForItsData(indexCount, total)) return fail(source, CodecStatus::Damaged);
     PageBuffer indexes;
     if (!indexes.alloc(indexCount + 4)) return fail(source, CodecStatus::NoMemory);
     gifLzwDecode(gathered.data, total, minCodeSize, indexes.data, indexCount);

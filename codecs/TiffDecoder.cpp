@@ -6,6 +6,7 @@
 
 #include "codecs/Bmp.h"
 #include "codecs/ImageFormat.h"
+#include "codecs/PixelCeiling.h"
 #include "codecs/Tiff.h"
 #include "codecs/TiffDirectory.h"
 
@@ -169,6 +170,7 @@ void readResolution(ImageSource& source, const Directory& d, BITMAPINFOHEADER& h
 bool decodeTiff(ImageSource& source) {
     Directory d;
     if (!tiff::readDirectory(source, d)) return false;
+    if (!withinPixelCeiling(d.width, d.height)) return fail(source, CodecStatus::BadHeader);
     std::uint32_t depth = 0;
     std::uint64_t rowBytes = 0;
     if (!chooseOutput(source, d, depth, rowBytes)) return false;

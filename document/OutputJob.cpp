@@ -4,6 +4,7 @@
 
 #include "codecs/Bmp.h"
 #include "codecs/Gif.h"
+#include "codecs/PixelCeiling.h"
 #include "codecs/Tiff.h"
 #include "codecs/jpeg/JpegCodec.h"
 #include "codecs/png/PngEncoder.h"
@@ -108,6 +109,13 @@ ImageData* RunOutputSteps(const TrimSelection& selection, const Document& docume
         return nullptr;
     }
     stage.stride = rowStride(static_cast<std::uint32_t>(stage.width), 24);
+    // The output obeys the same ceiling as every picture taken in (the crop alone is within it).
+    if (steps.resize && (options.trimWidth <= 0 || options.trimHeight <= 0 ||
+                         !withinPixelCeiling(static_cast<std::uint32_t>(options.trimWidth),
+                                             static_cast<std::uint32_t>(options.trimHeight)))) {
+        setFailure(failure, messageId(CodecStatus::BadHeader));
+        return nullptr;
+    }
     bool ok = true;
     const TrimRect& rect = selection.rect;
     // The warp writes only what the crop keeps; the rectified copy stays its owner's to free.

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "codecs/PixelCeiling.h"
+
 namespace {
 
 // The header and the largest colour table the record holds.
@@ -38,6 +40,7 @@ bool ConvertPluginPicture(const PluginPicture& picture, ImageData& image) {
     const auto height = static_cast<std::uint32_t>(h.biHeight);
     const unsigned depth = h.biBitCount;
     if (depth != 1 && depth != 4 && depth != 8 && depth != 24) return false;
+    if (!withinPixelCeiling(width, height)) return false;
 
     const unsigned outDepth = depth == 24 ? 24 : 8;
     const std::uint32_t bytes = imageBytes(width, height, outDepth);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "codecs/CodecStatus.h"
@@ -26,6 +27,8 @@ struct Command {
 // "PATH: error CODE: MESSAGE" on stderr, the message from the English text table.
 void reportError(const WideString& path, std::uint32_t messageId);
 inline void reportError(const WideString& path, CodecStatus status) { reportError(path, messageId(status)); }
+// --max-pixels N: the pixel ceiling for this run, a whole number from 1 on. False for anything else.
+bool setMaxPixels(const std::string& value);
 // "vantle-cli NAME: USAGE" on stderr; returns kUsage.
 int usageError(const Command& command, const char* problem);
 

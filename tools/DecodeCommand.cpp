@@ -15,6 +15,9 @@ int runDecode(const Command& self, const Arguments& arguments) {
         if (arguments[i].toUtf8() == "--plugins") {
             if (i + 1 >= arguments.size()) return usageError(self, "missing value after --plugins");
             settings.pluginFolder = arguments[++i];
+        } else if (arguments[i].toUtf8() == "--max-pixels") {
+            if (i + 1 >= arguments.size() || !setMaxPixels(arguments[++i].toUtf8()))
+                return usageError(self, "--max-pixels expects a number of pixels");
         } else {
             files.push_back(arguments[i]);
         }

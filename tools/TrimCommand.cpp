@@ -129,6 +129,8 @@ int parseOptions(const Command& self, const Arguments& arguments, TrimJob& job) 
         } else if (a == "--limit-kib") {
             if (!parseRanged(v, 1, 1000000, s.jpegSizeLimitKiB)) return usageError(self, "--limit-kib expects a size");
             s.limitJpegSize = 1;
+        } else if (a == "--max-pixels") {
+            if (!setMaxPixels(v)) return usageError(self, "--max-pixels expects a number of pixels");
         } else if (a == "--plugins") {
             s.pluginFolder = nativePath(wide);
         } else if (a == "--out-folder") {

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "codecs/PixelCeiling.h"
 #include "tools/Cli.h"
 #include "shell/texts/EnglishTexts.h"
 
@@ -10,9 +11,9 @@ namespace cli {
 namespace {
 
 const Command kCommands[] = {
-    {"decode", "IN OUT.bmp [--plugins DIR]",
+    {"decode", "IN OUT.bmp [--plugins DIR] [--max-pixels N]",
      "load IN as the program opens an image (with the image plug-ins of DIR, on Windows) and write it\n"
-     "      as a 24-bit BMP",
+     "      as a 24-bit BMP; a picture of more than N pixels (268435456 unless given) is refused",
      runDecode},
     {"trim", "[options] IN...",
      "trim each input as Execute does and save it under its automatic name in the output folder\n"
@@ -25,7 +26,8 @@ const Command kCommands[] = {
      "        --keep-exif  --limit-kib N  --interlaced\n"
      "        --out-folder DIR (used when it exists)  --subfolder NAME  --prefix TEXT  --suffix TEXT\n"
      "        --append-size  --settings FILE  -o PATH (one input; overwrites)\n"
-     "        --plugins DIR         image plug-in folder, in place of the settings' pluginFolder (Windows only)",
+     "        --plugins DIR         image plug-in folder, in place of the settings' pluginFolder (Windows only)\n"
+     "        --max-pixels N        refuse pictures (and outputs) of more than N pixels; 268435456 unless given",
      runTrim},
     {"settings", "FILE [--set NAME=VALUE]... [--write]",
      "print every field of a settings file (index name value); --set changes fields, --write saves them", runSettings},
@@ -44,6 +46,14 @@ void printHelp(std::FILE* out) {
 
 void reportError(const WideString& path, std::uint32_t messageId) {
     std::fprintf(stderr, "%s: error %u: %s\n", path.toUtf8().c_str(), messageId, englishErrorMessage(messageId).c_str());
+}
+
+bool setMaxPixels(const std::string& value) {
+    if (value.empty() || value.size() > 19 || value.find_first_not_of("0123456789") != std::string::npos) return false;
+    const std::uint64_t pixels = std::stoull(value);
+    if (pixels == 0) return false;
+    setPixelCeiling(pixels);
+    return true;
 }
 
 int usageError(const Command& command, const char* problem) {

@@ -16,6 +16,7 @@
 #include <jerror.h>
 // clang-format on
 
+#include "codecs/PixelCeiling.h"
 #include "codecs/jpeg/JpegCodec.h"
 
 namespace {
@@ -156,6 +157,19 @@ struct Geometry {
     std::uint32_t bytes = 0;
 };
 
+// Huffman coding spends at least one bit on every 8 x 8 block of every component: the code of its DC
+// difference, in the first scan that holds the component (sequential scans add at least one more for
+// the end of its AC run). So the entropy-coded data behind the first scan header, at most the bytes
+// left in the input, hold at most 8 blocks a byte; a frame of more blocks is far more than the file
+// holds. Arithmetic coding has no such floor and is not bounded here.
+bool plausibleForItsData(j_decompress_ptr cinfo) {
+    if (cinfo->arith_code) return true;
+    std::uint64_t blocks = 0;
+    for (int ci = 0; ci < cinfo->num_components; ++ci)
+        blocks += std::uint64_t{cinfo->comp_info[ci].width_in_blocks} * cinfo->comp_info[ci].height_in_blocks;
+    return blocks <= (std::uint64_t{cinfo->src->bytes_in_buffer} + 1) * 8;
+}
+
 bool readGeometry(j_decompress_ptr cinfo, JpegCodec& codec, Geometry& g) {
     jpeg_calc_output_dimensions(cinfo);
     g.width = cinfo->output_width;
@@ -163,6 +177,14 @@ bool readGeometry(j_decompress_ptr cinfo, JpegCodec& codec, Geometry& g) {
     g.components = cinfo->output_components;
     if (g.width == 0 || g.height == 0 || (g.components != 1 && g.components != 3 && g.components != 4)) {
         codec.status = CodecStatus::BadHeader;
+        return false;
+    }
+    if (!withinPixelCeiling(g.width, g.height)) {
+        codec.status = CodecStatus::BadHeader;
+        return false;
+    }
+    if (!plausibleForItsData(cinfo)) {
+        codec.status = CodecStatus::Damaged;
         return false;
     }
     g.bitCount = g.components == 1 ? 8 : 24;

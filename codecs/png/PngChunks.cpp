@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "codecs/PixelCeiling.h"
 #include "codecs/png/PngDecoding.h"
 #include "platform/platform.h"
 
@@ -44,6 +45,8 @@ bool readHeader(PngDecoder& d, ByteReader& in) {
     d.imageWidth = static_cast<std::int32_t>(checked.u32be());
     d.imageHeight = static_cast<std::int32_t>(checked.u32be());
     if (d.imageWidth <= 0 || d.imageHeight <= 0) return fail(d, CodecStatus::BadHeader);
+    if (!withinPixelCeiling(static_cast<std::uint32_t>(d.imageWidth), static_cast<std::uint32_t>(d.imageHeight)))
+        return fail(d, CodecStatus::BadHeader);
     d.bitDepth = checked.u8();
     d.colourType = checked.u8();
     const std::uint8_t compression = checked.u8();

@@ -43,10 +43,24 @@ void fillGreyRamp(const PngDecoder& d, RGBQUAD* palette) {
     }
 }
 
+// Deflate turns one byte into at most 1032: a length and a distance take at least one bit each and
+// stand for at most 258 bytes, so 2 bits give 258 bytes, 8 bits 1032. Image data of `available` bytes
+// (everything behind the header, an upper bound of the IDAT chunks) inflates to at most 1032 times as
+// many bytes, plus one match for the block headers' rounding; a header that needs more pixel bytes
+// than that (filter bytes not even counted) describes a picture the file cannot hold.
+bool plausibleForItsData(const PngDecoder& d, std::size_t available) {
+    static constexpr int kSamples[7] = {1, 0, 3, 1, 2, 0, 4};  // by colour type
+    const int samples = d.colourType >= 0 && d.colourType < 7 ? kSamples[d.colourType] : 0;
+    const std::uint64_t rowBits = std::uint64_t{static_cast<std::uint32_t>(d.imageWidth)} * samples * d.bitDepth;
+    const std::uint64_t pixelBytes = (rowBits + 7) / 8 * static_cast<std::uint32_t>(d.imageHeight);
+    return pixelBytes <= (std::uint64_t{available} + 1) * 1032;
+}
+
 // The alpha plane of types 4 and 6, and the pixel buffer.
-bool allocateBuffers(PngDecoder& d) {
+bool allocateBuffers(PngDecoder& d, std::size_t available) {
     const std::uint32_t width = static_cast<std::uint32_t>(d.imageWidth);
     const std::uint32_t height = static_cast<std::uint32_t>(d.imageHeight);
+    if (!plausibleForItsData(d, available)) return fail(d, CodecStatus::PngInflate);
     if (d.hasAlpha) {
         const std::uint64_t plane = std::uint64_t{width} * height;
         if (plane > 0xFFFFFFFFu) return fail(d, CodecStatus::BadHeader);
@@ -66,7 +80,7 @@ bool decodeImage(PngDecoder& d) {
     ByteReader& in = d.source.input;
     if (!readHeader(d, in) || !selectRowRoutines(d)) return false;
     if (d.isGrey) fillGreyRamp(d, image.palette);
-    if (!allocateBuffers(d)) return false;
+    if (!allocateBuffers(d, in.remaining())) return false;
     if (!walkChunks(d, in) || (d.compositeAlpha && (d.seenTRNS || d.hasAlpha) && !composite(d))) {
         freePixels(image.pixels);
         image.pixels = nullptr;

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "codecs/PixelCeiling.h"
 #include "support/CodecPrinting.h"
 
 namespace {
@@ -256,6 +257,17 @@ TEST(ClipboardPaste, UnsupportedBitmapsRefused) {
         EXPECT_EQ(p.image, nullptr);
         EXPECT_EQ(p.status, c.status);
     }
+}
+
+TEST(ClipboardPaste, APictureAboveThePixelCeilingIsRefused) {
+    setPixelCeiling(2);
+    Pasted within, above;
+    paste(dib(2, 1, 24, BI_RGB, {}, {1, 2, 3, 4, 5, 6, 0, 0}), within);
+    paste(dib(3, 1, 24, BI_RGB, {}, {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0}), above);
+    setPixelCeiling(kDefaultPixelCeiling);
+    EXPECT_NE(within.image, nullptr);
+    EXPECT_EQ(above.image, nullptr);
+    EXPECT_EQ(above.status, CodecStatus::BadHeader);
 }
 
 // Every block cut anywhere short of its table or rows is refused, never read past; a block larger

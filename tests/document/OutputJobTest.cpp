@@ -14,6 +14,7 @@
 
 #include "../trim/FakeTrimView.h"
 #include "codecs/ImageData.h"
+#include "codecs/PixelCeiling.h"
 #include "imaging/OutputFilters.h"
 #include "imaging/Resample.h"
 #include "platform/platform.h"
@@ -175,6 +176,17 @@ TEST_F(OutputJobTest, StepsFollowTheRectangleTheOutputSizeAndTheFilters) {
         EXPECT_EQ(image->header.biYPelsPerMeter, 3780);
         freeImageData(image);
     }
+}
+
+TEST_F(OutputJobTest, AnOutputAboveThePixelCeilingIsRefusedLikeAPicture) {
+    setPixelCeiling(32 * 24 - 1);
+    outputSize(32, 24);
+    settle();
+    OutputFailure failure;
+    ImageData* image = BuildOutputImage(editor, document, options, failure);
+    setPixelCeiling(kDefaultPixelCeiling);
+    EXPECT_EQ(image, nullptr);
+    EXPECT_EQ(failure.messageId, 50002u);
 }
 
 TEST_F(OutputJobTest, ACropAtTheOutputSizeKeepsThePixelsExactly) {

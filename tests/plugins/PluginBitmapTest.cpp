@@ -1,5 +1,7 @@
 #include "plugins/PluginBitmap.h"
 
+#include "codecs/PixelCeiling.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -144,6 +146,12 @@ TEST(PluginBitmap, RefusesWhatItCannotReadSafely) {
         EXPECT_FALSE(out.ok) << c.what;
         EXPECT_EQ(out.image.pixels, nullptr) << c.what;
     }
+    // Above the pixel ceiling, as every decoder refuses it.
+    setPixelCeiling(15);
+    Converted above;
+    convert(picture(headerOf(4, 4, 8), {}, std::vector<std::uint8_t>(16)), above);
+    setPixelCeiling(kDefaultPixelCeiling);
+    EXPECT_FALSE(above.ok);
     // A bitmap-info block shorter than its own header is never read as one.
     Block shortInfo = picture(headerOf(4, 4, 8), {}, std::vector<std::uint8_t>(16));
     shortInfo.info.resize(39);
