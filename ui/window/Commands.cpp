@@ -11,6 +11,7 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/document/Documents.h"
 #include "ui/filelist/FileListWindow.h"
+#include "ui/help/Help.h"
 #include "ui/menus/Menus.h"
 #include "ui/view/View.h"
 #include "ui/window/MainWindow.h"
@@ -162,10 +163,14 @@ void runCommand(WPARAM wParam, LPARAM lParam) {
     case command::kKeyDialog: openKeyDialog(); return;
     case command::kPresetDialog: openPresetDialog(); return;
     case command::kDisplayDialog: openDisplayDialog(); return;
-    case command::kPluginDialog:
     case command::kHelp:
+        if (idle()) showHelp();
+        return;
     case command::kAbout:
-        // The plug-in host, help and About arrive with their own work; until then they do nothing.
+        if (idle()) showAbout();
+        return;
+    case command::kPluginDialog:
+        // The plug-in host arrives with its own work; until then it does nothing.
         return;
     }
     if (id >= command::kPreset1 && id < command::kPreset1 + static_cast<int>(kPresetCount)) {
