@@ -3,6 +3,8 @@
 // message of the thread, so the main window keeps painting, but it translates no accelerators.
 #include <windows.h>
 
+#include <string>
+
 #include "shell/Help.h"
 #include "shell/Language_win32.h"
 #include "trim/Identifiers.h"
@@ -47,6 +49,23 @@ void fillWithFace(HWND window, HDC dc) {
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
 }
 
+// The address as it fits the line: whole when it can be, else without its first folders, so that
+// the end (the Help folder and the page) stays readable.
+std::wstring fittedAddress(HDC dc, const WideString& address, int width) {
+    const std::wstring whole(wide(address), address.length());
+    auto fits = [&](const std::wstring& text) {
+        SIZE size{};
+        return GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size) && size.cx <= width;
+    };
+    if (fits(whole)) return whole;
+    std::wstring shortened = whole;
+    for (std::size_t at = whole.find(L'\\'); at != std::wstring::npos; at = whole.find(L'\\', at + 1)) {
+        shortened = L"\u2026" + whole.substr(at);
+        if (fits(shortened)) break;
+    }
+    return shortened;
+}
+
 LRESULT handleAddressLine(AddressLine& line, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
@@ -58,9 +77,9 @@ LRESULT handleAddressLine(AddressLine& line, UINT message, WPARAM wParam, LPARAM
         HGDIOBJ oldFont = SelectObject(dc, app.uiFont);
         SetTextColor(dc, kAddressColour);
         SetBkMode(dc, TRANSPARENT);
-        // A long folder is shortened in its middle, so the file name stays readable.
-        DrawTextW(dc, wide(line.about->webAddress), -1, &client,
-                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_PATH_ELLIPSIS);
+        const std::wstring text = fittedAddress(dc, line.about->webAddress, client.right - client.left);
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &client,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX | DT_END_ELLIPSIS);
         SelectObject(dc, oldFont);
         EndPaint(line.window, &paint);
         return 0;

@@ -48,9 +48,11 @@ BOOL CALLBACK matchChild(HWND window, LPARAM data) {
 }
 
 // The controls sit on toolbars inside a rebar, so any descendant of the main window counts; the
-// file list window is a top-level window of its own.
+// file list window and the About window are top-level windows of their own.
 HWND controlWindow(int id) {
-    for (HWND top : {mainWindow(), FindWindowW(L"Vantle_list_class", nullptr)}) {
+    const HWND tops[] = {mainWindow(), FindWindowW(L"Vantle_list_class", nullptr),
+                         FindWindowW(L"version_info_class", nullptr)};
+    for (HWND top : tops) {
         if (!top) continue;
         ChildSearch search{id, nullptr};
         EnumChildWindows(top, matchChild, reinterpret_cast<LPARAM>(&search));
