@@ -3,6 +3,7 @@ pages in the browser when the file is missing, and nothing without a help engine
 over the disabled main window keeps the keys from the program until Esc closes it; in trim mode
 neither opens."""
 import os
+import re
 import shutil
 import tempfile
 import time
@@ -15,6 +16,12 @@ ABOUT_ADDRESS = 102
 VIEWER = "HH Parent"  # the class of Wine's help viewer window
 ABOUT = "version_info_class"
 ADDRESS_BLUE = (0, 0, 255)
+ENGINE_KEY = r"HKCR\CLSID\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\InprocServer32"
+NO_ENGINE_FILE = "mscoree,mshtml,hhctrl.ocx="  # Wine's DLL overrides: no library of that name loads
+
+
+def reg(display, *args, check=True):
+    return run([env("VANTLE_GUI_WINE_RUN"), "reg", *args], timeout=60, check=check, env=display.env())
 
 
 class Browser:
@@ -32,7 +39,7 @@ class Browser:
         with open(script, "w") as f:
             f.write(f'#!/bin/sh\nprintf "%s\\n" "$1" >> "{self.log}"\n')
         os.chmod(script, 0o755)
-        self.added_association = self.reg("query", r"HKCR\.html", "/ve", check=False).returncode != 0
+        self.added_association = reg(display, "query", r"HKCR\.html", "/ve", check=False).returncode != 0
         settings = os.path.join(self.folder, "browser.reg")
         with open(settings, "w") as f:
             f.write("REGEDIT4\n\n")
@@ -41,13 +48,10 @@ class Browser:
             f.write(f'[HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]\n"Browsers"="{script}"\n')
         run([env("VANTLE_GUI_WINE_RUN"), "regedit", "/S", windows_path(settings)], timeout=60, env=display.env())
 
-    def reg(self, *args, check=True):
-        return run([env("VANTLE_GUI_WINE_RUN"), "reg", *args], timeout=60, check=check, env=self.display.env())
-
     def close(self):
-        self.reg("delete", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers", "/f", check=False)
+        reg(self.display, "delete", r"HKCU\Software\Wine\WineBrowser", "/v", "Browsers", "/f", check=False)
         if self.added_association:
-            self.reg("delete", r"HKCR\.html", "/f", check=False)
+            reg(self.display, "delete", r"HKCR\.html", "/f", check=False)
         shutil.rmtree(self.folder, ignore_errors=True)
 
     def opened(self):
@@ -124,17 +128,50 @@ class HelpTest(GuiTest):
         wait_for(self.browser.opened, 60, "the browser")
         self.assertEqual(self.browser.opened(), [self.shipped_page()])
 
-    def test_without_a_help_engine_help_does_nothing(self):
-        self.install_help(compiled=True, pages=True)
-        overrides = os.environ.get("WINEDLLOVERRIDES")
-        os.environ["WINEDLLOVERRIDES"] = "mscoree,mshtml,hhctrl.ocx="
+    def start_with(self, environment, args=()):
+        """Vantle.exe with these variables in its environment (Wine passes them on)."""
+        saved = {name: os.environ.get(name) for name in environment}
+        os.environ.update(environment)
         try:
-            app = self.start()
+            return self.start(args)
         finally:
-            if overrides is None:
-                del os.environ["WINEDLLOVERRIDES"]
-            else:
-                os.environ["WINEDLLOVERRIDES"] = overrides
+            for name, value in saved.items():
+                if value is None:
+                    del os.environ[name]
+                else:
+                    os.environ[name] = value
+
+    def engine_registration(self):
+        out = reg(self.display, "query", ENGINE_KEY, "/ve", check=False).stdout
+        found = re.search(r"\(Default\)\s+(REG_\w+)\s+(.+)", out)
+        return (found.group(1), found.group(2).strip()) if found else None
+
+    def register_engine(self, kind, path):
+        reg(self.display, "add", ENGINE_KEY, "/ve", "/t", kind, "/d", path, "/f")
+
+    def test_the_engine_is_loaded_from_its_registration_and_without_one_help_does_nothing(self):
+        self.install_help(compiled=True, pages=True)
+        original = self.engine_registration()
+        if not original:
+            self.skipTest("the prefix does not register the HTML Help engine")
+        # Registered as Windows does it, a path with a variable (REG_EXPAND_SZ), to a copy of the
+        # engine under another name; with the engine's own file name off, only that path loads it.
+        engine = os.path.join(self.folder, "engine")
+        os.makedirs(engine)
+        shutil.copy(os.path.join(env("VANTLE_WINE_PREFIX"), "drive_c", "windows", "system32", "hhctrl.ocx"),
+                    os.path.join(engine, "helpengine.ocx"))
+        self.register_engine("REG_EXPAND_SZ", r"%VANTLE_HELP_ENGINE%\helpengine.ocx")
+        try:
+            # The engine is loaded at start-up, so the registration can be put back at once.
+            app = self.start_with({"VANTLE_HELP_ENGINE": windows_path(engine), "WINEDLLOVERRIDES": NO_ENGINE_FILE})
+        finally:
+            self.register_engine(*original)
+        app.msg("post", CMD_HELP)
+        wait_for(lambda: self.window_of(app, VIEWER), 60, "the help viewer")
+        self.assertEqual(app.close(), 0)
+
+        # No engine at all: the help file is there, and nothing opens and nothing is reported.
+        app = self.start_with({"WINEDLLOVERRIDES": NO_ENGINE_FILE})
         app.send(CMD_HELP)
         app.send(CMD_HELP)  # the second call finds the engine marked unavailable
         time.sleep(2)
