@@ -9,6 +9,8 @@
 #include "codecs/ImageSink.h"
 #include "codecs/ImageSource.h"
 
+// ---- pixel layouts, shared with the clipboard paste and the TIFF decoder (BmpRows.cpp) ----
+
 // The channel layout of 16- and 32-bit pixels. Each channel's shift is the lowest set bit of its
 // mask and its width the span up to the highest set bit, so the value never exceeds 2^width - 1;
 // a zero mask gives 0 for its channel.
@@ -25,14 +27,18 @@ std::uint8_t bitFieldChannel(const BitFields& fields, int channel, std::uint32_t
 void convertBitFieldRow(const BitFields& fields, const std::uint8_t* source, std::uint32_t bytesPerPixel,
                         std::uint8_t* target, std::uint32_t count);
 // Unpacks `count` pixels of 1 or 4 bits, most significant first, into one index byte each.
+void unpackIndexedRow(const std::uint8_t* source, std::uint32_t bits, std::uint8_t* target, std::uint32_t count);
 // Reads the 40 bytes of a BITMAPINFOHEADER as stored in files and packed DIBs (little-endian).
 BITMAPINFOHEADER readInfoHeader(ByteReader& r);
-void unpackIndexedRow(const std::uint8_t* source, std::uint32_t bits, std::uint8_t* target, std::uint32_t count);
 
-// The decode step over [begin, end) of the source (the "BM" signature was tested by the caller).
+// ---- decoder (BmpDecoder.cpp) ----
+
+// The decode step over source.input (the "BM" signature was tested by the caller).
 bool decodeBmp(ImageSource& source);
 // The load frame around decodeBmp.
 ImageData* loadBmp(ImageSource& source, const WideString& path);
+
+// ---- encoder (BmpEncoder.cpp) ----
 
 // Writes file header, info header, palette and pixels to the sink's output, which is already open:
 // the pixels as they stand when the reducer's target depth equals its source depth, else reduced

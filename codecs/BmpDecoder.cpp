@@ -1,3 +1,5 @@
+// The BMP decoder: the file header's pixel offset, the 40 bytes of the info header, then the colour
+// table and rows by depth, each read as far as the file holds it.
 #include <algorithm>
 #include <cstring>
 
@@ -8,24 +10,6 @@ namespace {
 
 constexpr std::uint32_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kMinimumFile = 54;  // file header and a 40-byte info header
-
-int lowestBit(std::uint32_t v) {
-    int i = 0;
-    while (!(v & 1)) {
-        v >>= 1;
-        ++i;
-    }
-    return i;
-}
-
-int highestBit(std::uint32_t v) {
-    int i = -1;
-    while (v) {
-        v >>= 1;
-        ++i;
-    }
-    return i;
-}
 
 bool fail(ImageSource& source, CodecStatus code) {
     source.status = code;
@@ -47,10 +31,21 @@ std::uint32_t colourTableOffset(std::uint32_t infoSize) {
     }
 }
 
-// Bytes of the row that starts `rowStart` bytes into the file and are inside it, at most `rowBytes`.
-std::uint64_t availableBytes(std::uint64_t fileSize, std::uint64_t rowStart, std::uint64_t rowBytes) {
-    if (rowStart >= fileSize) return 0;
-    return std::min(rowBytes, fileSize - rowStart);
+// What the file holds of the `wanted` bytes that start `start` bytes into it; a file may end early.
+struct Held {
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+};
+Held heldBytes(const ByteReader& in, std::uint64_t start, std::uint64_t wanted) {
+    if (start >= in.size()) return {};
+    const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(wanted, in.size() - start));
+    return {in.at(start, n), n};
+}
+
+// Copies what the file holds of the pixel bytes; the rest of the buffer stays zero.
+void copyHeld(const ByteReader& in, std::uint64_t start, std::uint8_t* pixels, std::uint32_t bytes) {
+    const Held held = heldBytes(in, start, bytes);
+    if (held.size) std::memcpy(pixels, held.data, held.size);
 }
 
 struct BmpFile {
@@ -63,30 +58,30 @@ struct BmpFile {
 bool decodeIndexed(ImageSource& source, const BmpFile& f) {
     const BITMAPINFOHEADER& h = f.info;
     const std::uint32_t bits = h.biBitCount;
-    if (h.biCompression != BI_RGB) return fail(source, status::kBadHeader);
+    if (h.biCompression != BI_RGB) return fail(source, CodecStatus::BadHeader);
     const auto width = static_cast<std::uint32_t>(h.biWidth);
     const auto height = static_cast<std::uint32_t>(h.biHeight);
     const std::uint32_t defaultEntries = 1u << bits;
     const std::uint64_t tableBytes = h.biClrUsed ? std::uint64_t{h.biClrUsed} * 4 : std::uint64_t{defaultEntries} * 4;
     const std::uint64_t sourceRow = ((std::uint64_t{width} * bits + 31) / 32) * 4;
-    if (kMinimumFile + tableBytes + sourceRow * height > f.size) return fail(source, status::kBadFile);
+    if (kMinimumFile + tableBytes + sourceRow * height > f.size) return fail(source, CodecStatus::BadFile);
     const std::uint32_t bytes = imageBytes(width, height, 8);
-    if (bytes == 0) return fail(source, status::kBadHeader);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
 
     // At most as many entries as the depth can index (and the palette hold); entries the file does
     // not have stay zero.
     const std::uint64_t tableOffset = colourTableOffset(h.biSize);
     std::uint64_t entries = h.biClrUsed ? h.biClrUsed : defaultEntries;
     entries = std::min<std::uint64_t>(entries, defaultEntries);
-    entries = std::min<std::uint64_t>(entries, availableBytes(f.size, tableOffset, entries * 4) / 4);
+    const Held table = heldBytes(source.input, tableOffset, entries * 4);
+    entries = table.size / 4;
     for (std::uint64_t i = 0; i < entries; ++i) {
-        const std::uint8_t* table = source.begin + tableOffset;
-        image.palette[i].rgbBlue = table[4 * i];
-        image.palette[i].rgbGreen = table[4 * i + 1];
-        image.palette[i].rgbRed = table[4 * i + 2];
+        image.palette[i].rgbBlue = table.data[4 * i];
+        image.palette[i].rgbGreen = table.data[4 * i + 1];
+        image.palette[i].rgbRed = table.data[4 * i + 2];
         image.palette[i].rgbReserved = 0;
     }
     initHeader(image.header, h.biWidth, h.biHeight, 8, h.biXPelsPerMeter, h.biYPelsPerMeter);
@@ -94,36 +89,34 @@ bool decodeIndexed(ImageSource& source, const BmpFile& f) {
     const std::uint32_t stride = rowStride(width, 8);
     if (bits == 8) {
         // Same stride in file and buffer: one copy of what the file holds.
-        const std::uint64_t n = availableBytes(f.size, f.offBits, bytes);
-        std::memcpy(image.pixels, source.begin + f.offBits, static_cast<std::size_t>(n));
+        copyHeld(source.input, f.offBits, image.pixels, bytes);
         return true;
     }
     const std::uint32_t perByte = 8 / bits;
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint64_t rowStart = f.offBits + sourceRow * y;
-        const std::uint64_t available = availableBytes(f.size, rowStart, sourceRow);
-        if (available == 0) break;
-        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(width, available * perByte));
-        unpackIndexedRow(source.begin + rowStart, bits, image.pixels + std::size_t{stride} * y, count);
+        const Held row = heldBytes(source.input, rowStart, sourceRow);
+        if (row.size == 0) break;
+        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(width, std::uint64_t{row.size} * perByte));
+        unpackIndexedRow(row.data, bits, image.pixels + std::size_t{stride} * y, count);
     }
     return true;
 }
 
 bool decodeRgb24(ImageSource& source, const BmpFile& f) {
     const BITMAPINFOHEADER& h = f.info;
-    if (h.biCompression != BI_RGB) return fail(source, status::kBadHeader);
+    if (h.biCompression != BI_RGB) return fail(source, CodecStatus::BadHeader);
     const auto width = static_cast<std::uint32_t>(h.biWidth);
     const auto height = static_cast<std::uint32_t>(h.biHeight);
     const std::uint64_t sourceRow = ((std::uint64_t{width} * 24 + 31) / 32) * 4;
-    if (kMinimumFile + sourceRow * height > f.size) return fail(source, status::kBadFile);
+    if (kMinimumFile + sourceRow * height > f.size) return fail(source, CodecStatus::BadFile);
     const std::uint32_t bytes = imageBytes(width, height, 24);
-    if (bytes == 0) return fail(source, status::kBadHeader);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
     initHeader(image.header, h.biWidth, h.biHeight, 24, h.biXPelsPerMeter, h.biYPelsPerMeter);
-    const std::uint64_t n = availableBytes(f.size, f.offBits, bytes);
-    std::memcpy(image.pixels, source.begin + f.offBits, static_cast<std::size_t>(n));
+    copyHeld(source.input, f.offBits, image.pixels, bytes);
     return true;
 }
 
@@ -135,112 +128,53 @@ bool decodeBitFields(ImageSource& source, const BmpFile& f) {
         else setBitFields(fields, 0xFF0000, 0x00FF00, 0x0000FF);
     } else if (h.biCompression == BI_BITFIELDS) {
         // The masks stand at byte 54, behind a 40-byte header or inside a larger one.
-        ByteReader r = source.reader();
+        ByteReader& r = source.input;
         r.seek(kMinimumFile);
         const std::uint32_t red = r.u32le();
         const std::uint32_t green = r.u32le();
         const std::uint32_t blue = r.u32le();
-        if (r.failed) return fail(source, status::kBadFile);
+        if (r.failed) return fail(source, CodecStatus::BadFile);
         setBitFields(fields, red, green, blue);
     } else {
-        return fail(source, status::kBadHeader);
+        return fail(source, CodecStatus::BadHeader);
     }
     const auto width = static_cast<std::uint32_t>(h.biWidth);
     const auto height = static_cast<std::uint32_t>(h.biHeight);
     const std::uint32_t bytesPerPixel = h.biBitCount / 8;
     const std::uint64_t sourceRow = ((std::uint64_t{width} * h.biBitCount + 31) / 32) * 4;
     const std::uint32_t bytes = imageBytes(width, height, 24);
-    if (bytes == 0) return fail(source, status::kBadHeader);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
     initHeader(image.header, h.biWidth, h.biHeight, 24, h.biXPelsPerMeter, h.biYPelsPerMeter);
     const std::uint32_t stride = rowStride(width, 24);
     for (std::uint32_t y = 0; y < height; ++y) {
         const std::uint64_t rowStart = f.offBits + sourceRow * y;
-        const std::uint64_t available = availableBytes(f.size, rowStart, sourceRow);
-        if (available == 0) break;
-        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(width, available / bytesPerPixel));
-        convertBitFieldRow(fields, source.begin + rowStart, bytesPerPixel, image.pixels + std::size_t{stride} * y,
-                           count);
+        const Held row = heldBytes(source.input, rowStart, sourceRow);
+        if (row.size == 0) break;
+        const auto count = static_cast<std::uint32_t>(std::min<std::size_t>(width, row.size / bytesPerPixel));
+        convertBitFieldRow(fields, row.data, bytesPerPixel, image.pixels + std::size_t{stride} * y, count);
     }
     return true;
 }
 
 }  // namespace
 
-void setBitFields(BitFields& f, std::uint32_t redMask, std::uint32_t greenMask, std::uint32_t blueMask) {
-    const std::uint32_t masks[3] = {blueMask, greenMask, redMask};
-    for (int c = 0; c < 3; ++c) {
-        const std::uint32_t m = masks[c];
-        f.mask[c] = m;
-        f.shift[c] = m ? static_cast<std::uint32_t>(lowestBit(m)) : 0;
-        f.bits[c] = m ? static_cast<std::uint32_t>(highestBit(m) - lowestBit(m) + 1) : 0;
-        if (f.bits[c] >= 1 && f.bits[c] <= 8) {
-            const std::uint32_t top = (1u << f.bits[c]) - 1;
-            for (std::uint32_t v = 0; v < 256; ++v) f.table[c][v] = static_cast<std::uint8_t>(std::min(v, top) * 255 / top);
-        } else {
-            std::memset(f.table[c], 0, sizeof f.table[c]);
-        }
-    }
-}
-
-std::uint8_t bitFieldChannel(const BitFields& f, int c, std::uint32_t pixel) {
-    const std::uint32_t v = (pixel & f.mask[c]) >> f.shift[c];
-    if (f.bits[c] <= 8) return f.table[c][v];  // a zero mask reads entry 0, which is 0
-    const std::uint64_t top = (std::uint64_t{1} << f.bits[c]) - 1;
-    return static_cast<std::uint8_t>(std::uint64_t{v} * 255 / top);
-}
-
-void convertBitFieldRow(const BitFields& f, const std::uint8_t* s, std::uint32_t bytesPerPixel, std::uint8_t* d,
-                        std::uint32_t count) {
-    for (std::uint32_t x = 0; x < count; ++x, s += bytesPerPixel, d += 3) {
-        const std::uint32_t pixel = bytesPerPixel == 2 ? load16le(s) : load32le(s);
-        d[0] = bitFieldChannel(f, 0, pixel);
-        d[1] = bitFieldChannel(f, 1, pixel);
-        d[2] = bitFieldChannel(f, 2, pixel);
-    }
-}
-
-void unpackIndexedRow(const std::uint8_t* s, std::uint32_t bits, std::uint8_t* d, std::uint32_t count) {
-    if (bits == 1) {
-        for (std::uint32_t j = 0; j < count; ++j) d[j] = (s[j >> 3] >> (7 - (j & 7))) & 1;
-    } else {
-        for (std::uint32_t j = 0; j < count; ++j) d[j] = (j & 1) ? (s[j >> 1] & 0x0F) : (s[j >> 1] >> 4);
-    }
-}
-
-BITMAPINFOHEADER readInfoHeader(ByteReader& r) {
-    BITMAPINFOHEADER h{};
-    h.biSize = r.u32le();
-    h.biWidth = static_cast<std::int32_t>(r.u32le());
-    h.biHeight = static_cast<std::int32_t>(r.u32le());
-    h.biPlanes = r.u16le();
-    h.biBitCount = r.u16le();
-    h.biCompression = r.u32le();
-    h.biSizeImage = r.u32le();
-    h.biXPelsPerMeter = static_cast<std::int32_t>(r.u32le());
-    h.biYPelsPerMeter = static_cast<std::int32_t>(r.u32le());
-    h.biClrUsed = r.u32le();
-    h.biClrImportant = r.u32le();
-    return h;
-}
-
 bool decodeBmp(ImageSource& source) {
-    ByteReader r = source.reader();
+    ByteReader& r = source.input;
     BmpFile f{};
     f.size = r.size();
-    if (f.size < kMinimumFile) return fail(source, status::kBadFile);
+    if (f.size < kMinimumFile) return fail(source, CodecStatus::BadFile);
     r.seek(10);
     f.offBits = r.u32le();
-    if (f.offBits > f.size) return fail(source, status::kBadFile);
+    if (f.offBits > f.size) return fail(source, CodecStatus::BadFile);
     f.info = readInfoHeader(r);
     BITMAPINFOHEADER& h = f.info;
-    if (r.failed) return fail(source, status::kBadFile);
-    source.cursor = r.cursor;
+    if (r.failed) return fail(source, CodecStatus::BadFile);
     // Bottom-up files only: a negative height (top-down rows) is refused like a zero one.
-    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, status::kBadHeader);
-    source.result->sourceFormat = format::kBmp;
+    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, CodecStatus::BadHeader);
+    source.result->sourceFormat = ImageFormat::Bmp;
     source.result->sourceBitDepth = h.biBitCount;
     switch (h.biBitCount) {
     case 1:
@@ -253,7 +187,7 @@ bool decodeBmp(ImageSource& source) {
     case 32:
         return decodeBitFields(source, f);
     default:
-        return fail(source, status::kBadHeader);
+        return fail(source, CodecStatus::BadHeader);
     }
 }
 

@@ -41,21 +41,21 @@ bool writePalette(ImageSink& sink, const RGBQUAD* palette, std::uint32_t entries
 }  // namespace
 
 bool writeBmp(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels) {
-    sink.status = status::kFailure;
+    sink.status = CodecStatus::Failure;
     ColorReducer& r = sink.reducer;
     const std::uint32_t depth = r.targetDepth;
     const bool asTheyStand = depth == r.sourceDepth;
     if (!(asTheyStand && (depth == 1 || depth == 4 || depth == 8 || depth == 24)) &&
         !(r.sourceDepth == 24 && depth == 8))
-        return fail(sink, status::kCannotConvert);
-    if (!pixels || (depth != 24 && asTheyStand && !palette)) return fail(sink, status::kCannotConvert);
+        return fail(sink, CodecStatus::CannotConvert);
+    if (!pixels || (depth != 24 && asTheyStand && !palette)) return fail(sink, CodecStatus::CannotConvert);
     if (r.width == 0 || r.height == 0 || r.width > 0x7FFFFFFF || r.height > 0x7FFFFFFF)
-        return fail(sink, status::kNoMemory);
+        return fail(sink, CodecStatus::NoMemory);
     // The rows as the file holds them: padded to 4 bytes.
     const std::uint32_t pixelBytes = imageBytes(r.width, r.height, depth);
     const std::uint32_t entries = depth == 24 ? 0 : 1u << depth;
     if (pixelBytes == 0 || std::uint64_t{pixelBytes} + 54 + 4 * entries > 0xFFFFFFFFull)
-        return fail(sink, status::kNoMemory);
+        return fail(sink, CodecStatus::NoMemory);
 
     if (asTheyStand) {
         writeHeaders(sink, pixelBytes, entries);
@@ -65,10 +65,10 @@ bool writeBmp(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixel
     }
 
     std::uint8_t* reduced = allocPixels(pixelBytes);
-    if (!reduced) return fail(sink, status::kNoMemory);
+    if (!reduced) return fail(sink, CodecStatus::NoMemory);
     if (!reduceToPalette(r, palette, pixels, r.targetPalette, reduced)) {
         freePixels(reduced);
-        return fail(sink, status::kCannotConvert);
+        return fail(sink, CodecStatus::CannotConvert);
     }
     // The reduction packs rows of width bytes; spread them to the padded stride, last row first so
     // no row is overwritten before it has moved.
@@ -86,7 +86,7 @@ bool writeBmp(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixel
 }
 
 bool saveBmp(ImageSink& sink, const WideString& path, const RGBQUAD* palette, const std::uint8_t* pixels) {
-    sink.status = status::kFailure;
+    sink.status = CodecStatus::Failure;
     if (!createOutput(sink, path)) return false;
     if (!writeBmp(sink, palette, pixels)) return false;
     return finishOutput(sink);

@@ -1,12 +1,29 @@
+// The GIF decoder: the logical screen and its global table, the blocks up to the first image
+// (extensions read for the transparency, or skipped), the image descriptor, the image data gathered
+// from its sub-blocks and LZW-decoded, and the image placed on the screen.
 #include <cstring>
 
 #include "codecs/Gif.h"
 #include "platform/PageBuffer.h"
-#include "platform/platform.h"
 
 namespace {
 
-constexpr unsigned kMaxCodes = 4096;
+struct GifFile {
+    std::uint32_t screenWidth = 0;
+    std::uint32_t screenHeight = 0;
+    std::uint32_t background = 0;  // 0 without a global table
+    std::uint32_t colourBits = 0;  // the larger of the global and the local table's
+    bool hasGlobal = false;
+    bool hasLocal = false;
+    std::uint8_t global[768] = {};  // RGB triples, zero beyond the table
+    std::uint8_t local[768] = {};
+    bool transparent = false;  // from the last graphic control extension before the image
+    std::uint8_t transparentIndex = 0;
+    std::uint32_t left = 0, top = 0, width = 0, height = 0;
+    bool interlaced = false;
+
+    const std::uint8_t* activeTable() const { return hasLocal ? local : global; }
+};
 
 bool fail(ImageSource& source, CodecStatus code) {
     source.status = code;
@@ -23,266 +40,182 @@ bool skipSubBlocks(ByteReader& r) {
     }
 }
 
-}  // namespace
-
-std::uint32_t gifInterlacedRow(std::uint32_t row, std::uint32_t height) {
-    const std::uint32_t p1 = (height + 7) / 8;
-    const std::uint32_t p2 = p1 + (height + 3) / 8;
-    const std::uint32_t p3 = p2 + (height + 1) / 4;
-    if (row % 8 == 0) return row / 8;
-    if (row % 8 == 4) return p1 + row / 8;
-    if (row % 4 == 2) return p2 + row / 4;
-    return p3 + row / 2;
-}
-
-std::size_t gifLzwDecode(const std::uint8_t* data, std::size_t size, unsigned minCodeSize, std::uint8_t* out,
-                         std::size_t count) {
-    if (count == 0 || minCodeSize < 2 || minCodeSize > 8) return 0;
-    const unsigned clear = 1u << minCodeSize;
-    const unsigned endCode = clear + 1;
-    // Each entry: its last byte, its prefix entry, its length, and (to spare a walk) its first byte.
-    std::uint16_t prefix[kMaxCodes];
-    std::uint16_t length[kMaxCodes];
-    std::uint8_t suffix[kMaxCodes];
-    std::uint8_t first[kMaxCodes];
-    for (unsigned c = 0; c < clear; ++c) {
-        prefix[c] = 0;
-        length[c] = 1;
-        suffix[c] = first[c] = static_cast<std::uint8_t>(c);
-    }
-
-    unsigned width = minCodeSize + 1;
-    unsigned nextFree = clear + 2;
-    std::size_t pos = 0;
-    std::uint32_t bits = 0;
-    unsigned bitCount = 0;
-    std::size_t written = 0;
-
-    auto readCode = [&](unsigned& code) {
-        while (bitCount < width) {
-            if (pos == size) return false;  // a partial last code is dropped
-            bits |= std::uint32_t{data[pos++]} << bitCount;
-            bitCount += 8;
-        }
-        code = bits & ((1u << width) - 1);
-        bits >>= width;
-        bitCount -= width;
-        return true;
-    };
-    // Writes the string of `code` backwards from its last byte, cut at the end of the image.
-    auto emit = [&](unsigned code) {
-        unsigned len = length[code];
-        const std::size_t room = count - written;
-        if (len > room) {
-            for (std::size_t skip = len - room; skip; --skip) code = prefix[code];
-            len = static_cast<unsigned>(room);
-        }
-        std::uint8_t* p = out + written + len - 1;
-        for (unsigned i = len; i > 1; --i) {
-            *p-- = suffix[code];
-            code = prefix[code];
-        }
-        *p = suffix[code];
-        written += len;
-    };
-    // The first code of the stream or after a clear: a single index. A code the table cannot hold
-    // yet is damaged data and reads as index 0.
-    auto startCode = [&](unsigned& prev) {
-        unsigned code;
-        do {
-            if (!readCode(code)) return false;
-        } while (code == clear);
-        if (code == endCode) return false;
-        if (code > endCode) code = 0;
-        out[written++] = static_cast<std::uint8_t>(code);
-        prev = code;
-        return true;
-    };
-
-    unsigned prev = 0;
-    if (!startCode(prev)) return written;
-    while (written < count) {
-        unsigned code;
-        if (!readCode(code) || code == endCode) break;
-        if (code == clear) {
-            width = minCodeSize + 1;
-            nextFree = clear + 2;
-            if (!startCode(prev)) break;
-            continue;
-        }
-        if (code < nextFree) {
-            emit(code);
-            if (nextFree < kMaxCodes) {
-                prefix[nextFree] = static_cast<std::uint16_t>(prev);
-                suffix[nextFree] = first[code];
-                first[nextFree] = first[prev];
-                length[nextFree] = static_cast<std::uint16_t>(length[prev] + 1);
-                ++nextFree;
-            }
-            prev = code;
-        } else {
-            // Not yet in the table (the string being defined, or damaged data): the previous
-            // string plus its own first byte. A 12-bit code is below 4096, so there is room.
-            prefix[nextFree] = static_cast<std::uint16_t>(prev);
-            suffix[nextFree] = first[prev];
-            first[nextFree] = first[prev];
-            length[nextFree] = static_cast<std::uint16_t>(length[prev] + 1);
-            prev = nextFree++;
-            emit(prev);
-        }
-        while (width < 12 && nextFree > (1u << width) - 1) ++width;
-    }
-    return written;
-}
-
-bool decodeGif(ImageSource& source) {
-    ByteReader r = source.reader();
-    const std::uint8_t* head = r.take(13);
-    if (!head || std::memcmp(head, "GIF", 3) != 0 ||
-        (std::memcmp(head + 3, "87a", 3) != 0 && std::memcmp(head + 3, "89a", 3) != 0))
-        return fail(source, status::kDamaged);
-
-    const std::uint32_t screenWidth = load16le(head + 6);
-    const std::uint32_t screenHeight = load16le(head + 8);
-    if (screenWidth == 0 || screenHeight == 0) return fail(source, status::kBadHeader);
-    const std::uint32_t pixelBytes = imageBytes(screenWidth, screenHeight, 8);
-    if (pixelBytes == 0) return fail(source, status::kBadHeader);
-
-    std::uint8_t global[768] = {};
-    std::uint8_t local[768] = {};
-    bool hasGlobal = false;
-    bool hasLocal = false;
-    std::uint32_t colourBits = 0;
-    std::uint32_t background = 0;
-    const std::uint8_t packed = head[10];
+// Signature, logical screen descriptor and global colour table.
+bool readScreen(ImageSource& source, GifFile& g) {
+    ByteReader& r = source.input;
+    if (!r.has(13)) return fail(source, CodecStatus::Damaged);
+    const std::uint8_t* signature = r.take(6);
+    if (std::memcmp(signature, "GIF", 3) != 0 ||
+        (std::memcmp(signature + 3, "87a", 3) != 0 && std::memcmp(signature + 3, "89a", 3) != 0))
+        return fail(source, CodecStatus::Damaged);
+    g.screenWidth = r.u16le();
+    g.screenHeight = r.u16le();
+    if (g.screenWidth == 0 || g.screenHeight == 0) return fail(source, CodecStatus::BadHeader);
+    if (imageBytes(g.screenWidth, g.screenHeight, 8) == 0) return fail(source, CodecStatus::BadHeader);
+    const std::uint8_t packed = r.u8();
+    const std::uint8_t background = r.u8();
+    r.skip(1);  // pixel aspect ratio
     if (packed & 0x80) {
-        hasGlobal = true;
-        colourBits = (packed & 7u) + 1;
-        background = head[11];
-        if (!r.copy(global, 3u << colourBits)) return fail(source, status::kDamaged);
-    }
-
-    bool transparent = false;
-    std::uint8_t transparentIndex = 0;
-    for (;;) {
-        const std::uint8_t* introducer = r.take(1);
-        if (!introducer) return fail(source, status::kDamaged);  // no image before the end
-        if (*introducer == 0x21) {
-            // Extension sizes count from the introducer.
-            const std::uint8_t* block = r.cursor - 1;
-            const std::uint8_t* label = r.take(1);
-            if (!label) return fail(source, status::kDamaged);
-            switch (*label) {
-            case 0x01:  // plain text: 13-byte header, then sub-blocks
-                if (!r.has(16 - 2)) return fail(source, status::kDamaged);
-                r.skip(15 - 2);
-                if (!skipSubBlocks(r)) return fail(source, status::kDamaged);
-                break;
-            case 0xF9:  // graphic control: fixed 8 bytes; only the transparency is used
-                if (!r.has(8 - 2)) return fail(source, status::kDamaged);
-                transparent = (block[3] & 1) != 0;
-                transparentIndex = block[6];
-                r.skip(8 - 2);
-                break;
-            case 0xFE:  // comment
-                if (!skipSubBlocks(r)) return fail(source, status::kDamaged);
-                break;
-            case 0xFF:  // application: 11-byte identifier, then sub-blocks
-                if (!r.has(15 - 2)) return fail(source, status::kDamaged);
-                r.skip(14 - 2);
-                if (!skipSubBlocks(r)) return fail(source, status::kDamaged);
-                break;
-            default:
-                return fail(source, status::kBadFile);
-            }
-            continue;
-        }
-        if (*introducer == 0x3B) return fail(source, status::kDamaged);  // trailer before any image
-        if (*introducer != 0x2C) return fail(source, status::kBadFile);
-        break;
-    }
-
-    // Image descriptor.
-    const std::uint8_t* desc = r.take(9);
-    if (!desc) return fail(source, status::kDamaged);
-    const std::uint32_t left = load16le(desc);
-    const std::uint32_t top = load16le(desc + 2);
-    const std::uint32_t width = load16le(desc + 4);
-    const std::uint32_t height = load16le(desc + 6);
-    if (left + width > screenWidth || top + height > screenHeight) return fail(source, status::kDamaged);
-    const bool interlaced = (desc[8] & 0x40) != 0;
-    if (desc[8] & 0x80) {
-        hasLocal = true;
-        const std::uint32_t bits = (desc[8] & 7u) + 1;
-        if (!r.copy(local, 3u << bits)) return fail(source, status::kDamaged);
-        if (bits > colourBits) colourBits = bits;
-    }
-    if (!hasLocal && !hasGlobal) return fail(source, status::kDamaged);
-    const std::uint8_t* active = hasLocal ? local : global;
-
-    // Gather the data sub-blocks. A first pass over their sizes gives the exact total, so data that
-    // compresses poorly still fits and nothing is ever written past the buffer.
-    const std::uint8_t* minCode = r.take(1);
-    if (!minCode || *minCode < 2 || *minCode > 8) return fail(source, status::kDamaged);
-    const std::uint8_t* blocks = r.cursor;
-    std::size_t total = 0;
-    for (;;) {
-        const std::uint8_t* size = r.take(1);
-        if (!size) return fail(source, status::kDamaged);
-        if (*size == 0) break;
-        if (!r.skip(*size)) return fail(source, status::kDamaged);
-        total += *size;
-    }
-    if (total == 0) return fail(source, status::kDamaged);
-    PageBuffer gathered;
-    if (!gathered.alloc(total + 4)) return fail(source, status::kNoMemory);
-    std::size_t at = 0;
-    for (const std::uint8_t* p = blocks; *p != 0; p += 1 + *p) {
-        std::memcpy(gathered.data + at, p + 1, *p);
-        at += *p;
-    }
-
-    // Decode into a flat index buffer; indexes the data does not reach stay 0.
-    const std::size_t indexCount = std::size_t{width} * height;
-    PageBuffer indexes;
-    if (!indexes.alloc(indexCount + 4)) return fail(source, status::kNoMemory);
-    gifLzwDecode(gathered.data, total, *minCode, indexes.data, indexCount);
-
-    // Compose the screen: background around the image, rows bottom-up.
-    std::uint8_t* pixels = allocPixels(pixelBytes);
-    if (!pixels) return fail(source, status::kNoMemory);
-    ImageData& image = *source.result;
-    image.pixels = pixels;
-    initHeader(image.header, static_cast<std::int32_t>(screenWidth), static_cast<std::int32_t>(screenHeight), 8, 0,
-               0);
-    image.sourceFormat = 5;
-    image.sourceBitDepth = colourBits;
-
-    std::uint8_t table[768];
-    std::memcpy(table, active, sizeof table);
-    if (transparent) {
-        static const std::uint8_t kWhite[3] = {0xFF, 0xFF, 0xFF};
-        std::memcpy(table + 3 * transparentIndex, hasGlobal ? global + 3 * background : kWhite, 3);
-    }
-    for (int i = 0; i < 256; ++i)
-        image.palette[i] = RGBQUAD{table[3 * i + 2], table[3 * i + 1], table[3 * i], 0};
-
-    const std::uint32_t stride = rowStride(screenWidth, 8);
-    const std::uint8_t bg = static_cast<std::uint8_t>(background);
-    const std::uint32_t rightMargin = screenWidth - left - width;
-    for (std::uint32_t y = 0; y < screenHeight; ++y) {
-        std::uint8_t* row = pixels + std::size_t{screenHeight - 1 - y} * stride;
-        if (y < top || y >= top + height) {
-            std::memset(row, bg, screenWidth);
-            continue;
-        }
-        const std::uint32_t pictureRow = y - top;
-        const std::uint32_t decodedRow = interlaced ? gifInterlacedRow(pictureRow, height) : pictureRow;
-        std::memset(row, bg, left);
-        std::memcpy(row + left, indexes.data + std::size_t{decodedRow} * width, width);
-        std::memset(row + left + width, bg, rightMargin);
+        g.hasGlobal = true;
+        g.colourBits = (packed & 7u) + 1;
+        g.background = background;
+        if (!r.copy(g.global, 3u << g.colourBits)) return fail(source, CodecStatus::Damaged);
     }
     return true;
+}
+
+// One extension, its introducer and label read; only the graphic control extension's transparency
+// is kept. The sizes the checks name count from the introducer.
+bool readExtension(ImageSource& source, GifFile& g, std::uint8_t label) {
+    ByteReader& r = source.input;
+    switch (label) {
+    case 0x01:  // plain text: a 13-byte header, then sub-blocks
+        if (!r.has(16 - 2)) return fail(source, CodecStatus::Damaged);
+        r.skip(15 - 2);
+        break;
+    case 0xF9: {  // graphic control: fixed 8 bytes; the block size byte is not looked at
+        if (!r.has(8 - 2)) return fail(source, CodecStatus::Damaged);
+        ByteReader control = r.slice(8 - 2);
+        control.skip(1);
+        g.transparent = (control.u8() & 1) != 0;
+        control.skip(2);  // delay
+        g.transparentIndex = control.u8();
+        return true;
+    }
+    case 0xFE:  // comment
+        break;
+    case 0xFF:  // application: an 11-byte identifier, then sub-blocks
+        if (!r.has(15 - 2)) return fail(source, CodecStatus::Damaged);
+        r.skip(14 - 2);
+        break;
+    default:
+        return fail(source, CodecStatus::BadFile);
+    }
+    if (!skipSubBlocks(r)) return fail(source, CodecStatus::Damaged);
+    return true;
+}
+
+// The blocks before the first image, up to and including its introducer.
+bool findImage(ImageSource& source, GifFile& g) {
+    ByteReader& r = source.input;
+    for (;;) {
+        const int introducer = r.peek();
+        if (introducer < 0) return fail(source, CodecStatus::Damaged);  // no image before the end
+        r.skip(1);
+        if (introducer == 0x2C) return true;
+        if (introducer == 0x3B) return fail(source, CodecStatus::Damaged);  // trailer before any image
+        if (introducer != 0x21) return fail(source, CodecStatus::BadFile);
+        const int label = r.peek();
+        if (label < 0) return fail(source, CodecStatus::Damaged);
+        r.skip(1);
+        if (!readExtension(source, g, static_cast<std::uint8_t>(label))) return false;
+    }
+}
+
+// The image descriptor and the local colour table; the image must lie on the screen.
+bool readDescriptor(ImageSource& source, GifFile& g) {
+    ByteReader& r = source.input;
+    ByteReader descriptor = r.slice(9);
+    if (descriptor.failed) return fail(source, CodecStatus::Damaged);
+    g.left = descriptor.u16le();
+    g.top = descriptor.u16le();
+    g.width = descriptor.u16le();
+    g.height = descriptor.u16le();
+    const std::uint8_t packed = descriptor.u8();
+    if (g.left + g.width > g.screenWidth || g.top + g.height > g.screenHeight)
+        return fail(source, CodecStatus::Damaged);
+    g.interlaced = (packed & 0x40) != 0;
+    if (packed & 0x80) {
+        g.hasLocal = true;
+        const std::uint32_t bits = (packed & 7u) + 1;
+        if (!r.copy(g.local, 3u << bits)) return fail(source, CodecStatus::Damaged);
+        if (bits > g.colourBits) g.colourBits = bits;
+    }
+    if (!g.hasLocal && !g.hasGlobal) return fail(source, CodecStatus::Damaged);
+    return true;
+}
+
+// The minimum code size and the data sub-blocks, back to back in `gathered`. A first pass over
+// their sizes gives the exact total, so data that compresses poorly still fits.
+bool gatherData(ImageSource& source, PageBuffer& gathered, std::size_t& total, unsigned& minCodeSize) {
+    ByteReader& r = source.input;
+    const int minCode = r.peek();
+    if (minCode < 2 || minCode > 8) return fail(source, CodecStatus::Damaged);
+    r.skip(1);
+    minCodeSize = static_cast<unsigned>(minCode);
+    ByteReader blocks = r;
+    total = 0;
+    for (;;) {
+        const std::uint8_t* size = r.take(1);
+        if (!size) return fail(source, CodecStatus::Damaged);
+        if (*size == 0) break;
+        if (!r.skip(*size)) return fail(source, CodecStatus::Damaged);
+        total += *size;
+    }
+    if (total == 0) return fail(source, CodecStatus::Damaged);
+    if (!gathered.alloc(total + 4)) return fail(source, CodecStatus::NoMemory);
+    for (std::size_t at = 0;;) {
+        const std::uint8_t size = blocks.u8();
+        if (size == 0) return true;
+        blocks.copy(gathered.data + at, size);
+        at += size;
+    }
+}
+
+// The screen: background around the image, rows bottom-up, the palette from the active table with
+// the transparent entry showing the background colour (white without a global table).
+bool compose(ImageSource& source, const GifFile& g, const std::uint8_t* indexes) {
+    const std::uint32_t pixelBytes = imageBytes(g.screenWidth, g.screenHeight, 8);
+    std::uint8_t* pixels = allocPixels(pixelBytes);
+    if (!pixels) return fail(source, CodecStatus::NoMemory);
+    ImageData& image = *source.result;
+    image.pixels = pixels;
+    initHeader(image.header, static_cast<std::int32_t>(g.screenWidth), static_cast<std::int32_t>(g.screenHeight), 8,
+               0, 0);
+    image.sourceFormat = ImageFormat::Gif;
+    image.sourceBitDepth = g.colourBits;
+
+    std::uint8_t table[768];
+    std::memcpy(table, g.activeTable(), sizeof table);
+    if (g.transparent) {
+        static const std::uint8_t kWhite[3] = {0xFF, 0xFF, 0xFF};
+        std::memcpy(table + 3 * g.transparentIndex, g.hasGlobal ? g.global + 3 * g.background : kWhite, 3);
+    }
+    for (int i = 0; i < 256; ++i) image.palette[i] = RGBQUAD{table[3 * i + 2], table[3 * i + 1], table[3 * i], 0};
+
+    const std::uint32_t stride = rowStride(g.screenWidth, 8);
+    const auto bg = static_cast<std::uint8_t>(g.background);
+    const std::uint32_t rightMargin = g.screenWidth - g.left - g.width;
+    for (std::uint32_t y = 0; y < g.screenHeight; ++y) {
+        std::uint8_t* row = pixels + std::size_t{g.screenHeight - 1 - y} * stride;
+        if (y < g.top || y >= g.top + g.height) {
+            std::memset(row, bg, g.screenWidth);
+            continue;
+        }
+        const std::uint32_t pictureRow = y - g.top;
+        const std::uint32_t decodedRow = g.interlaced ? gifInterlacedRow(pictureRow, g.height) : pictureRow;
+        std::memset(row, bg, g.left);
+        std::memcpy(row + g.left, indexes + std::size_t{decodedRow} * g.width, g.width);
+        std::memset(row + g.left + g.width, bg, rightMargin);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool decodeGif(ImageSource& source) {
+    GifFile g;
+    if (!readScreen(source, g) || !findImage(source, g) || !readDescriptor(source, g)) return false;
+    PageBuffer gathered;
+    std::size_t total = 0;
+    unsigned minCodeSize = 0;
+    if (!gatherData(source, gathered, total, minCodeSize)) return false;
+    // Decoded into a flat index buffer; indexes the data does not reach stay 0.
+    const std::size_t indexCount = std::size_t{g.width} * g.height;
+    PageBuffer indexes;
+    if (!indexes.alloc(indexCount + 4)) return fail(source, CodecStatus::NoMemory);
+    gifLzwDecode(gathered.data, total, minCodeSize, indexes.data, indexCount);
+    return compose(source, g, indexes.data);
 }
 
 ImageData* loadGif(ImageSource& source, const WideString& path) { return loadFramed(source, path, decodeGif); }

@@ -6,12 +6,13 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "codecs/ImageFormat.h"
 #include "platform/win_types.h"
 
 struct ImageData {
     BITMAPINFOHEADER header;
     RGBQUAD palette[256];
-    std::int32_t sourceFormat;
+    ImageFormat sourceFormat;
     std::uint8_t* pixels;
     std::uint32_t sourceFileSize;
     std::uint32_t sourceBitDepth;

@@ -4,14 +4,12 @@
 
 #include <cstdint>
 
-using ImageFormat = std::int32_t;
-
-namespace format {
-constexpr ImageFormat kNotRecognised = 0;  // no built-in decoder; the plug-ins may try
-constexpr ImageFormat kBmp = 1;
-constexpr ImageFormat kPng = 2;
-constexpr ImageFormat kJpeg = 3;
-constexpr ImageFormat kTiff = 4;
-constexpr ImageFormat kGif = 5;
-constexpr ImageFormat kUnreadable = 6;  // cannot be opened or shorter than 8 bytes (sniffing only)
-}  // namespace format
+enum class ImageFormat : std::int32_t {
+    NotRecognised = 0,  // no built-in decoder; the plug-ins may try
+    Bmp = 1,
+    Png = 2,
+    Jpeg = 3,
+    Tiff = 4,
+    Gif = 5,
+    Unreadable = 6,  // cannot be opened or shorter than 8 bytes (sniffing only)
+};

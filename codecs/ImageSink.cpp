@@ -7,15 +7,27 @@ constexpr std::size_t kBufferSize = 64 * 1024;
 
 bool fail(ImageSink& sink) {
     sink.writeFailed = true;
-    sink.status = status::kCannotCreate;
+    sink.status = CodecStatus::CannotCreate;
     return false;
 }
 
-bool flush(ImageSink& sink) {
-    if (sink.writeFailed) return false;
-    if (sink.memory || sink.buffer.empty()) return true;
-    if (!platform::writeFile(sink.file, sink.buffer.data(), sink.buffer.size())) return fail(sink);
+void resetOutput(ImageSink& sink, SinkTarget target) {
+    sink.target = target;
+    sink.memory = nullptr;
+    sink.fixed = nullptr;
+    sink.fixedCapacity = 0;
+    sink.full = false;
     sink.buffer.clear();
+    sink.writeFailed = false;
+    sink.written = 0;
+}
+
+bool intoFixed(ImageSink& sink, const std::uint8_t* bytes, std::size_t n) {
+    if (n > sink.fixedCapacity - sink.written) {
+        sink.full = true;
+        return fail(sink);
+    }
+    std::memcpy(sink.fixed + sink.written, bytes, n);
     return true;
 }
 }  // namespace
@@ -24,10 +36,7 @@ ImageSink::~ImageSink() { discard(*this); }
 
 bool createOutput(ImageSink& sink, const WideString& path) {
     if (platform::isValid(sink.file)) platform::closeFile(sink.file);
-    sink.memory = nullptr;
-    sink.buffer.clear();
-    sink.writeFailed = false;
-    sink.written = 0;
+    resetOutput(sink, SinkTarget::File);
     sink.file = platform::openForReadWrite(path.c_str(), platform::Create::newAlways);
     if (!platform::isValid(sink.file)) return fail(sink);
     sink.buffer.reserve(kBufferSize);
@@ -35,10 +44,24 @@ bool createOutput(ImageSink& sink, const WideString& path) {
 }
 
 void writeToMemory(ImageSink& sink, std::vector<std::uint8_t>& out) {
+    resetOutput(sink, SinkTarget::Memory);
     out.clear();
     sink.memory = &out;
-    sink.writeFailed = false;
-    sink.written = 0;
+}
+
+void writeToBuffer(ImageSink& sink, std::uint8_t* buffer, std::size_t capacity) {
+    resetOutput(sink, SinkTarget::Buffer);
+    sink.fixed = buffer;
+    sink.fixedCapacity = buffer ? capacity : 0;
+}
+
+bool flushOutput(ImageSink& sink) {
+    if (sink.writeFailed) return false;
+    // Memory targets hold what they were given; only a file has bytes waiting.
+    if (sink.target != SinkTarget::File || sink.buffer.empty()) return true;
+    if (!platform::writeFile(sink.file, sink.buffer.data(), sink.buffer.size())) return fail(sink);
+    sink.buffer.clear();
+    return true;
 }
 
 bool writeBytes(ImageSink& sink, const void* data, std::size_t n) {
@@ -46,11 +69,14 @@ bool writeBytes(ImageSink& sink, const void* data, std::size_t n) {
     if (n == 0) return true;
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     try {
-        if (sink.memory) {
+        if (sink.target == SinkTarget::Memory) {
+            if (!sink.memory) return fail(sink);
             sink.memory->insert(sink.memory->end(), bytes, bytes + n);
+        } else if (sink.target == SinkTarget::Buffer) {
+            if (!intoFixed(sink, bytes, n)) return false;
         } else {
             if (!platform::isValid(sink.file)) return fail(sink);
-            if (sink.buffer.size() + n > kBufferSize && !flush(sink)) return false;
+            if (sink.buffer.size() + n > kBufferSize && !flushOutput(sink)) return false;
             if (n >= kBufferSize) {
                 if (!platform::writeFile(sink.file, bytes, n)) return fail(sink);
             } else {
@@ -59,7 +85,7 @@ bool writeBytes(ImageSink& sink, const void* data, std::size_t n) {
         }
     } catch (...) {
         sink.writeFailed = true;
-        sink.status = status::kNoMemory;
+        sink.status = CodecStatus::NoMemory;
         return false;
     }
     sink.written += n;
@@ -87,8 +113,8 @@ bool writeU32be(ImageSink& sink, std::uint32_t v) {
 }
 
 bool finishOutput(ImageSink& sink) {
-    bool ok = flush(sink);
-    if (!sink.memory) {
+    bool ok = flushOutput(sink);
+    if (sink.target == SinkTarget::File) {
         if (!platform::isValid(sink.file)) ok = false;
         else if (!platform::closeFile(sink.file)) ok = false;
         sink.file = platform::invalidFile();
@@ -97,13 +123,18 @@ bool finishOutput(ImageSink& sink) {
         if (!sink.writeFailed) fail(sink);
         return false;
     }
-    sink.status = 0;
+    sink.status = CodecStatus::Ok;
     return true;
 }
 
 void discard(ImageSink& sink) {
     if (platform::isValid(sink.file)) platform::closeFile(sink.file);
     sink.file = platform::invalidFile();
+    // Detached from any memory the caller owns; later writes fail.
+    sink.target = SinkTarget::File;
+    sink.memory = nullptr;
+    sink.fixed = nullptr;
+    sink.fixedCapacity = 0;
     sink.buffer.clear();
     if (!sink.tempPath.empty() && platform::pathExists(sink.tempPath.c_str()))
         platform::deleteFile(sink.tempPath.c_str());

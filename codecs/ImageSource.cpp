@@ -13,15 +13,29 @@ std::uint32_t openMappedWith(ImageSource& source, const WideString& path, bool c
     if (platform::isValid(source.file) && platform::fileSize(source.file, &size) && size != 0 && size < (1ull << 32) &&
         platform::mapFile(source.file, static_cast<std::size_t>(size), copyOnWrite, &source.mapping)) {
         source.view = static_cast<const std::uint8_t*>(source.mapping.view);
-        source.begin = source.cursor = source.view;
-        source.end = source.view + size;
+        source.input = ByteReader(source.view, source.view + size);
         return static_cast<std::uint32_t>(size);
     }
     if (platform::isValid(source.file)) platform::closeFile(source.file);
     source.file = platform::invalidFile();
-    source.view = source.begin = source.cursor = source.end = nullptr;
-    source.status = status::kBadFile;
+    source.view = nullptr;
+    source.input = ByteReader();
+    source.status = CodecStatus::BadFile;
     return 0;
+}
+
+// The record to the caller on success, with status Ok; else freed, with the decoder's status kept
+// (Failure when the step gave no cause of its own).
+ImageData* finishLoad(ImageSource& source, bool ok) {
+    ImageData* image = source.result;
+    source.result = nullptr;
+    if (ok) {
+        source.status = CodecStatus::Ok;
+        return image;
+    }
+    if (source.status == CodecStatus::Ok) source.status = CodecStatus::Failure;
+    freeImageData(image);
+    return nullptr;
 }
 
 }  // namespace
@@ -40,14 +54,15 @@ void closeMapped(ImageSource& source) {
     platform::unmapFile(&source.mapping);
     if (platform::isValid(source.file)) platform::closeFile(source.file);
     source.file = platform::invalidFile();
-    source.view = source.begin = source.cursor = source.end = nullptr;
+    source.view = nullptr;
+    source.input = ByteReader();
 }
 
 ImageData* loadFramed(ImageSource& source, const WideString& path, DecodeStep decode) {
-    source.status = status::kFailure;
+    source.status = CodecStatus::Failure;
     source.result = allocImageData();
     if (!source.result) {
-        source.status = status::kNoMemory;
+        source.status = CodecStatus::NoMemory;
         return nullptr;
     }
     source.result->sourceFileSize = openMapped(source, path);
@@ -59,34 +74,27 @@ ImageData* loadFramed(ImageSource& source, const WideString& path, DecodeStep de
     platform::fileLastWriteTime(source.file, &source.result->lastWriteTime);
     const bool ok = decode(source);
     closeMapped(source);
-    ImageData* image = source.result;
-    source.result = nullptr;
-    if (ok) return image;
-    freeImageData(image);
-    return nullptr;
+    return finishLoad(source, ok);
 }
 
 ImageData* loadFramedMemory(ImageSource& source, const std::uint8_t* data, std::size_t size, DecodeStep decode) {
-    source.status = status::kFailure;
+    source.status = CodecStatus::Failure;
     if (!data || size == 0 || size >= (1ull << 32)) {
-        source.status = status::kBadFile;
+        source.status = CodecStatus::BadFile;
         return nullptr;
     }
     source.result = allocImageData();
     if (!source.result) {
-        source.status = status::kNoMemory;
+        source.status = CodecStatus::NoMemory;
         return nullptr;
     }
     source.result->sourceFileSize = static_cast<std::uint32_t>(size);
-    source.view = source.begin = source.cursor = data;
-    source.end = data + size;
+    source.view = data;
+    source.input = ByteReader(data, data + size);
     const bool ok = decode(source);
-    source.view = source.begin = source.cursor = source.end = nullptr;
-    ImageData* image = source.result;
-    source.result = nullptr;
-    if (ok) return image;
-    freeImageData(image);
-    return nullptr;
+    source.view = nullptr;
+    source.input = ByteReader();
+    return finishLoad(source, ok);
 }
 
 void discard(ImageSource& source) {

@@ -8,7 +8,7 @@
 #include "codecs/ImageSink.h"
 #include "codecs/ImageSource.h"
 
-// The decode step over [begin, end) of the source.
+// The decode step over source.input.
 bool decodeTiff(ImageSource& source);
 // The load frame around decodeTiff.
 ImageData* loadTiff(ImageSource& source, const WideString& path);

@@ -1,3 +1,5 @@
+// The TIFF decoder: the output depth chosen from the directory, the strips checked and gathered,
+// the palette built, the rows converted into the bottom-up buffer, and the resolution.
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -5,159 +7,132 @@
 #include "codecs/Bmp.h"
 #include "codecs/ImageFormat.h"
 #include "codecs/Tiff.h"
+#include "codecs/TiffDirectory.h"
 
 namespace {
 
-constexpr std::uint16_t kShort = 3;
-constexpr std::uint16_t kLong = 4;
-
-// One strip array (offsets or byte counts): the values lie in the entry itself when they fit in its
-// 4-byte value field, else at an offset in the file.
-struct StripArray {
-    bool present = false;
-    const std::uint8_t* values = nullptr;
-    std::uint32_t count = 0;
-    std::uint16_t type = 0;
-};
-
-struct TiffState {
-    std::uint16_t (*read16)(const std::uint8_t*) = load16le;
-    std::uint32_t (*read32)(const std::uint8_t*) = load32le;
-    bool littleEndian = true;
-    std::uint32_t width = 0;
-    std::uint32_t height = 0;
-    std::uint32_t bitsPerSample = 1;
-    std::uint32_t bitsPerSampleCount = 0;
-    std::uint32_t photometric = 4;  // stands for an absent tag, which is refused
-    std::uint32_t planar = 1;
-    StripArray offsets;
-    StripArray byteCounts;
-    std::uint32_t xResolutionOffset = 0;
-    std::uint32_t yResolutionOffset = 0;
-    std::uint32_t resolutionUnit = 2;
-    std::uint32_t colorMapOffset = 0;
-
-    std::uint32_t at(const StripArray& a, std::uint32_t i) const {
-        return a.type == kShort ? read16(a.values + 2 * std::size_t{i}) : read32(a.values + 4 * std::size_t{i});
-    }
-};
+using tiff::Directory;
+using tiff::stripValue;
 
 bool fail(ImageSource& source, CodecStatus code) {
     source.status = code;
     return false;
 }
 
-// A SHORT value sits in the first two bytes of the value field, a LONG fills it.
-std::uint32_t entryValue(const TiffState& t, const std::uint8_t* entry) {
-    return t.read16(entry + 2) == kLong ? t.read32(entry + 8) : t.read16(entry + 8);
+// Grey and palette images of 1, 4 or 8 bits become 8-bit, RGB of 8 or 16 bits per sample 24-bit.
+// `rowBytes` is a row as the strips hold it, without padding.
+bool chooseOutput(ImageSource& source, const Directory& d, std::uint32_t& depth, std::uint64_t& rowBytes) {
+    if (d.photometric == 0 || d.photometric == 1 || d.photometric == 3) {
+        if (d.photometric == 3 && d.colorMapOffset == 0) return fail(source, CodecStatus::BadHeader);
+        if (d.bitsPerSample != 1 && d.bitsPerSample != 4 && d.bitsPerSample != 8) return fail(source, CodecStatus::BadHeader);
+        depth = 8;
+        rowBytes = (std::uint64_t{d.width} * d.bitsPerSample + 7) / 8;
+        return true;
+    }
+    if (d.photometric == 2) {
+        if (d.bitsPerSampleCount != 3 || (d.bitsPerSample != 8 && d.bitsPerSample != 16))
+            return fail(source, CodecStatus::BadHeader);
+        // Separate colour planes would need all three strip sets at once; not read.
+        if (d.planar == 2) return fail(source, CodecStatus::BadHeader);
+        depth = 24;
+        rowBytes = std::uint64_t{d.width} * 3 * (d.bitsPerSample / 8);
+        return true;
+    }
+    return fail(source, CodecStatus::BadHeader);
 }
 
-bool readStripArray(ImageSource& source, const TiffState& t, const std::uint8_t* entry, StripArray& a) {
-    if (a.present) return fail(source, status::kDamaged);
-    const std::uint16_t type = t.read16(entry + 2);
-    const std::uint32_t count = t.read32(entry + 4);
-    if ((type != kShort && type != kLong) || count == 0) return fail(source, status::kDamaged);
-    if (count > (1u << 30) - 1) return fail(source, status::kBadHeader);
-    const std::uint64_t bytes = std::uint64_t{count} * (type == kShort ? 2 : 4);
-    if (bytes <= 4) {
-        a.values = entry + 8;
+// The strips' total must fit in 32 bits and each must lie inside the file. `contiguous` tells
+// whether they follow each other in the file (the usual case), so the rows can be read in place.
+bool checkStrips(ImageSource& source, const Directory& d, std::uint64_t& total, bool& contiguous) {
+    total = 0;
+    contiguous = true;
+    for (std::uint32_t i = 0; i < d.offsets.count; ++i) {
+        total += stripValue(d, d.byteCounts, i);
+        if (i > 0 && stripValue(d, d.offsets, i) !=
+                         std::uint64_t{stripValue(d, d.offsets, i - 1)} + stripValue(d, d.byteCounts, i - 1))
+            contiguous = false;
+    }
+    if (total > 0xFFFFFFFFull) return fail(source, CodecStatus::BadHeader);
+    for (std::uint32_t i = 0; i < d.offsets.count; ++i)
+        if (!source.input.at(stripValue(d, d.offsets, i), stripValue(d, d.byteCounts, i)))
+            return fail(source, CodecStatus::BadFile);
+    return true;
+}
+
+// The first `size` bytes of the strips back to back, in `copy` when they are not already so.
+bool gatherStrips(ImageSource& source, const Directory& d, bool contiguous, std::uint64_t size,
+                  const std::uint8_t*& data, std::uint8_t*& copy) {
+    data = source.input.at(stripValue(d, d.offsets, 0), contiguous ? size : 0);
+    if (contiguous || size == 0) return true;
+    copy = allocPixels(static_cast<std::uint32_t>(size));
+    if (!copy) return fail(source, CodecStatus::NoMemory);
+    std::uint64_t at = 0;
+    for (std::uint32_t i = 0; i < d.offsets.count && at < size; ++i) {
+        const std::uint64_t n = std::min<std::uint64_t>(stripValue(d, d.byteCounts, i), size - at);
+        std::memcpy(copy + at, source.input.at(stripValue(d, d.offsets, i), n), static_cast<std::size_t>(n));
+        at += n;
+    }
+    data = copy;
+    return true;
+}
+
+// WhiteIsZero and BlackIsZero ramps, or the ColorMap's 16-bit values (all reds, all greens, all
+// blues), each shifted right by 8.
+bool buildPalette(ImageSource& source, const Directory& d, RGBQUAD* palette) {
+    const std::uint32_t n = 1u << d.bitsPerSample;
+    if (d.photometric == 3) {
+        ByteReader map = source.input.sliceAt(d.colorMapOffset, 6 * std::uint64_t{n});
+        if (map.failed) return fail(source, CodecStatus::BadFile);
+        for (std::uint32_t i = 0; i < n; ++i) palette[i].rgbRed = static_cast<std::uint8_t>(map.u16(d.bigEndian) >> 8);
+        for (std::uint32_t i = 0; i < n; ++i) palette[i].rgbGreen = static_cast<std::uint8_t>(map.u16(d.bigEndian) >> 8);
+        for (std::uint32_t i = 0; i < n; ++i) palette[i].rgbBlue = static_cast<std::uint8_t>(map.u16(d.bigEndian) >> 8);
+        return true;
+    }
+    const std::uint32_t step = 255 / (n - 1);
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const auto level = static_cast<std::uint8_t>(d.photometric == 0 ? 255 - i * step : i * step);
+        palette[i] = RGBQUAD{level, level, level, 0};
+    }
+    return true;
+}
+
+// One row of `available` bytes (a partial row gives its complete pixels) into the buffer row `out`.
+void convertRow(const Directory& d, std::uint32_t depth, const std::uint8_t* s, std::uint64_t available,
+                std::uint8_t* out) {
+    if (depth == 8) {
+        const std::uint64_t perByte = 8 / d.bitsPerSample;
+        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(d.width, available * perByte));
+        if (d.bitsPerSample == 8) std::memcpy(out, s, count);
+        else unpackIndexedRow(s, d.bitsPerSample, out, count);
+    } else if (d.bitsPerSample == 8) {
+        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(d.width, available / 3));
+        for (std::uint32_t x = 0; x < count; ++x, s += 3, out += 3) {
+            out[0] = s[2];
+            out[1] = s[1];
+            out[2] = s[0];
+        }
     } else {
-        const std::uint32_t offset = t.read32(entry + 8);
-        if (offset + bytes > static_cast<std::uint64_t>(source.end - source.begin)) return fail(source, status::kDamaged);
-        a.values = source.begin + offset;
+        // The most significant byte of each 16-bit sample.
+        const int m = d.bigEndian ? 0 : 1;
+        const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(d.width, available / 6));
+        for (std::uint32_t x = 0; x < count; ++x, s += 6, out += 3) {
+            out[0] = s[4 + m];
+            out[1] = s[2 + m];
+            out[2] = s[m];
+        }
     }
-    a.present = true;
-    a.count = count;
-    a.type = type;
-    return true;
 }
 
-bool readDirectory(ImageSource& source, TiffState& t) {
-    ByteReader r = source.reader();
-    if (r.size() < 8) return fail(source, status::kDamaged);
-    const std::uint16_t order = r.u16le();
-    if (order == 0x4D4D) {
-        t.littleEndian = false;
-        t.read16 = load16be;
-        t.read32 = load32be;
-    } else if (order != 0x4949) {
-        return fail(source, status::kDamaged);
+// The file's top row goes to the last buffer row. Rows whose data the strips do not hold stay 0.
+void convertRows(const Directory& d, std::uint32_t depth, std::uint64_t rowBytes, const std::uint8_t* data,
+                 std::uint64_t size, std::uint8_t* pixels) {
+    const std::uint32_t stride = rowStride(d.width, depth);
+    for (std::uint32_t y = 0; y < d.height; ++y) {
+        const std::uint64_t start = rowBytes * y;
+        if (start >= size) break;
+        convertRow(d, depth, data + start, std::min(rowBytes, size - start),
+                   pixels + std::size_t{stride} * (d.height - 1 - y));
     }
-    const std::uint8_t* head = r.take(6);
-    if (t.read16(head) != 42) return fail(source, status::kDamaged);
-    const std::uint32_t ifd = t.read32(head + 2);
-    if (!r.seek(ifd) || !r.has(2)) return fail(source, status::kDamaged);
-    const std::uint16_t entryCount = t.read16(r.take(2));
-    const std::uint8_t* entries = r.take(std::size_t{entryCount} * 12);
-    if (!entries) return fail(source, status::kDamaged);
-    source.cursor = r.cursor;
-    const std::uint64_t fileSize = r.size();
-
-    for (std::uint32_t i = 0; i < entryCount; ++i) {
-        const std::uint8_t* e = entries + 12 * std::size_t{i};
-        const std::uint16_t tag = t.read16(e);
-        const std::uint16_t type = t.read16(e + 2);
-        const std::uint32_t count = t.read32(e + 4);
-        switch (tag) {
-        case 256:  // ImageWidth
-        case 257:  // ImageLength
-        {
-            if (type != kShort && type != kLong) return fail(source, status::kDamaged);
-            const std::uint32_t v = type == kShort ? t.read16(e + 8) : t.read32(e + 8);
-            if (v == 0) return fail(source, status::kDamaged);
-            if (v > 0x7FFFFFFF) return fail(source, status::kBadHeader);
-            (tag == 256 ? t.width : t.height) = v;
-            break;
-        }
-        case 258:  // BitsPerSample
-            t.bitsPerSampleCount = count;
-            if (count == 1) {
-                t.bitsPerSample = entryValue(t, e);
-            } else if (count == 3) {
-                const std::uint32_t offset = t.read32(e + 8);
-                if (std::uint64_t{offset} + 6 > fileSize) return fail(source, status::kDamaged);
-                const std::uint8_t* v = source.begin + offset;
-                const std::uint32_t b = t.read16(v);
-                if (t.read16(v + 2) != b || t.read16(v + 4) != b || (b != 8 && b != 16))
-                    return fail(source, status::kBadHeader);
-                t.bitsPerSample = b;
-            }
-            break;
-        case 259:  // Compression
-            if (entryValue(t, e) != 1) return fail(source, status::kBadHeader);
-            break;
-        case 262:  // PhotometricInterpretation
-            t.photometric = entryValue(t, e);
-            break;
-        case 273:  // StripOffsets
-            if (!readStripArray(source, t, e, t.offsets)) return false;
-            break;
-        case 279:  // StripByteCounts
-            if (!readStripArray(source, t, e, t.byteCounts)) return false;
-            break;
-        case 282:  // XResolution
-            t.xResolutionOffset = t.read32(e + 8);
-            break;
-        case 283:  // YResolution
-            t.yResolutionOffset = t.read32(e + 8);
-            break;
-        case 284:  // PlanarConfiguration
-            t.planar = entryValue(t, e);
-            break;
-        case 296:  // ResolutionUnit
-            t.resolutionUnit = entryValue(t, e);
-            break;
-        case 320:  // ColorMap
-            t.colorMapOffset = t.read32(e + 8);
-            break;
-        default:  // ImageDescription, SamplesPerPixel, RowsPerStrip, Orientation, ...
-            break;
-        }
-    }
-    if (t.width < 1 || t.height < 1) return fail(source, status::kBadHeader);
-    if (!t.offsets.present || !t.byteCounts.present || t.offsets.count != t.byteCounts.count)
-        return fail(source, status::kDamaged);
-    return true;
 }
 
 // round(v) for the resolution; values beyond what the header can hold give no resolution.
@@ -166,153 +141,61 @@ std::int32_t pelsPerMeter(double v) {
     return rounded >= 0 && rounded <= 2147483647.0 ? static_cast<std::int32_t>(rounded) : 0;
 }
 
-void readResolution(ImageSource& source, const TiffState& t, BITMAPINFOHEADER& h) {
-    const std::uint64_t size = static_cast<std::uint64_t>(source.end - source.begin);
+// Both rationals must lie inside the file with non-zero denominators, and the unit must be inch or
+// centimetre; otherwise the resolution stays 0.
+void readResolution(ImageSource& source, const Directory& d, BITMAPINFOHEADER& h) {
     double values[2];
-    const std::uint32_t offsets[2] = {t.xResolutionOffset, t.yResolutionOffset};
+    const std::uint32_t offsets[2] = {d.xResolutionOffset, d.yResolutionOffset};
     for (int i = 0; i < 2; ++i) {
-        // Offset 0 is an absent tag.
-        if (offsets[i] == 0 || std::uint64_t{offsets[i]} + 8 > size) return;
-        const std::uint8_t* p = source.begin + offsets[i];
-        const std::uint32_t numerator = t.read32(p);
-        const std::uint32_t denominator = t.read32(p + 4);
+        if (offsets[i] == 0) return;  // an absent tag
+        ByteReader rational = source.input.sliceAt(offsets[i], 8);
+        if (rational.failed) return;
+        const std::uint32_t numerator = rational.u32(d.bigEndian);
+        const std::uint32_t denominator = rational.u32(d.bigEndian);
         if (denominator == 0) return;
         values[i] = static_cast<double>(numerator) / denominator;
     }
-    if (t.resolutionUnit == 2) {
+    if (d.resolutionUnit == 2) {
         h.biXPelsPerMeter = pelsPerMeter(values[0] / 0.0254);
         h.biYPelsPerMeter = pelsPerMeter(values[1] / 0.0254);
-    } else if (t.resolutionUnit == 3) {
+    } else if (d.resolutionUnit == 3) {
         h.biXPelsPerMeter = pelsPerMeter(values[0] * 100);
         h.biYPelsPerMeter = pelsPerMeter(values[1] * 100);
     }
 }
 
-bool buildPalette(ImageSource& source, const TiffState& t, RGBQUAD* palette) {
-    const std::uint32_t n = 1u << t.bitsPerSample;
-    if (t.photometric == 3) {
-        const std::uint64_t size = static_cast<std::uint64_t>(source.end - source.begin);
-        if (std::uint64_t{t.colorMapOffset} + 6 * std::uint64_t{n} > size) return fail(source, status::kBadFile);
-        const std::uint8_t* map = source.begin + t.colorMapOffset;
-        for (std::uint32_t i = 0; i < n; ++i) {
-            palette[i].rgbRed = static_cast<std::uint8_t>(t.read16(map + 2 * i) >> 8);
-            palette[i].rgbGreen = static_cast<std::uint8_t>(t.read16(map + 2 * (n + i)) >> 8);
-            palette[i].rgbBlue = static_cast<std::uint8_t>(t.read16(map + 2 * (2 * n + i)) >> 8);
-        }
-        return true;
-    }
-    const std::uint32_t step = 255 / (n - 1);
-    for (std::uint32_t i = 0; i < n; ++i) {
-        const auto level = static_cast<std::uint8_t>(t.photometric == 0 ? 255 - i * step : i * step);
-        palette[i] = RGBQUAD{level, level, level, 0};
-    }
-    return true;
-}
-
 }  // namespace
 
 bool decodeTiff(ImageSource& source) {
-    TiffState t;
-    if (!readDirectory(source, t)) return false;
-
-    // Output choice.
+    Directory d;
+    if (!tiff::readDirectory(source, d)) return false;
     std::uint32_t depth = 0;
     std::uint64_t rowBytes = 0;
-    if (t.photometric == 0 || t.photometric == 1 || t.photometric == 3) {
-        if (t.photometric == 3 && t.colorMapOffset == 0) return fail(source, status::kBadHeader);
-        if (t.bitsPerSample != 1 && t.bitsPerSample != 4 && t.bitsPerSample != 8) return fail(source, status::kBadHeader);
-        depth = 8;
-        rowBytes = (std::uint64_t{t.width} * t.bitsPerSample + 7) / 8;
-    } else if (t.photometric == 2) {
-        if (t.bitsPerSampleCount != 3 || (t.bitsPerSample != 8 && t.bitsPerSample != 16))
-            return fail(source, status::kBadHeader);
-        // Separate colour planes would need all three strips sets at once; not read.
-        if (t.planar == 2) return fail(source, status::kBadHeader);
-        depth = 24;
-        rowBytes = std::uint64_t{t.width} * 3 * (t.bitsPerSample / 8);
-    } else {
-        return fail(source, status::kBadHeader);
-    }
-
-    // Strips: their total must fit in 32 bits and each must lie inside the file. When they follow
-    // each other in the file (the usual case) the rows are read in place.
-    const std::uint64_t fileSize = static_cast<std::uint64_t>(source.end - source.begin);
+    if (!chooseOutput(source, d, depth, rowBytes)) return false;
     std::uint64_t total = 0;
     bool contiguous = true;
-    for (std::uint32_t i = 0; i < t.offsets.count; ++i) {
-        total += t.at(t.byteCounts, i);
-        if (i > 0 && t.at(t.offsets, i) != std::uint64_t{t.at(t.offsets, i - 1)} + t.at(t.byteCounts, i - 1))
-            contiguous = false;
-    }
-    if (total > 0xFFFFFFFFull) return fail(source, status::kBadHeader);
-    for (std::uint32_t i = 0; i < t.offsets.count; ++i)
-        if (std::uint64_t{t.at(t.offsets, i)} + t.at(t.byteCounts, i) > fileSize) return fail(source, status::kBadFile);
+    if (!checkStrips(source, d, total, contiguous)) return false;
 
-    const std::uint32_t bytes = imageBytes(t.width, t.height, depth);
-    if (bytes == 0) return fail(source, status::kBadHeader);
+    const std::uint32_t bytes = imageBytes(d.width, d.height, depth);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
-    image.sourceFormat = format::kTiff;
-    image.sourceBitDepth = depth == 24 ? t.bitsPerSample * 3 : t.bitsPerSample;
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
+    image.sourceFormat = ImageFormat::Tiff;
+    image.sourceBitDepth = depth == 24 ? d.bitsPerSample * 3 : d.bitsPerSample;
 
     // Nothing beyond what the rows need is gathered.
-    const std::uint64_t gathered = std::min(total, rowBytes * t.height);
-    const std::uint8_t* data = source.begin + t.at(t.offsets, 0);
+    const std::uint64_t size = std::min(total, rowBytes * d.height);
+    const std::uint8_t* data = nullptr;
     std::uint8_t* copy = nullptr;
-    if (!contiguous && gathered > 0) {
-        copy = allocPixels(static_cast<std::uint32_t>(gathered));
-        if (!copy) return fail(source, status::kNoMemory);
-        std::uint64_t at = 0;
-        for (std::uint32_t i = 0; i < t.offsets.count && at < gathered; ++i) {
-            const std::uint64_t n = std::min<std::uint64_t>(t.at(t.byteCounts, i), gathered - at);
-            std::memcpy(copy + at, source.begin + t.at(t.offsets, i), static_cast<std::size_t>(n));
-            at += n;
-        }
-        data = copy;
-    }
-
-    bool ok = true;
-    if (depth == 8) {
-        ok = buildPalette(source, t, image.palette);
-        initHeader(image.header, static_cast<std::int32_t>(t.width), static_cast<std::int32_t>(t.height), 8, 0, 0);
-    } else {
-        initHeader(image.header, static_cast<std::int32_t>(t.width), static_cast<std::int32_t>(t.height), 24, 0, 0);
-    }
-    const std::uint32_t stride = rowStride(t.width, depth);
-    // Rows whose data the strips do not hold stay 0; a partial row gives its complete pixels.
-    for (std::uint32_t y = 0; ok && y < t.height; ++y) {
-        const std::uint64_t start = rowBytes * y;
-        if (start >= gathered) break;
-        const std::uint64_t available = std::min(rowBytes, gathered - start);
-        const std::uint8_t* s = data + start;
-        std::uint8_t* d = image.pixels + std::size_t{stride} * (t.height - 1 - y);  // top row of the file last
-        if (depth == 8) {
-            const std::uint64_t perByte = 8 / t.bitsPerSample;
-            const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(t.width, available * perByte));
-            if (t.bitsPerSample == 8) std::memcpy(d, s, count);
-            else unpackIndexedRow(s, t.bitsPerSample, d, count);
-        } else if (t.bitsPerSample == 8) {
-            const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(t.width, available / 3));
-            for (std::uint32_t x = 0; x < count; ++x, s += 3, d += 3) {
-                d[0] = s[2];
-                d[1] = s[1];
-                d[2] = s[0];
-            }
-        } else {
-            // The most significant byte of each 16-bit sample.
-            const int m = t.littleEndian ? 1 : 0;
-            const auto count = static_cast<std::uint32_t>(std::min<std::uint64_t>(t.width, available / 6));
-            for (std::uint32_t x = 0; x < count; ++x, s += 6, d += 3) {
-                d[0] = s[4 + m];
-                d[1] = s[2 + m];
-                d[2] = s[m];
-            }
-        }
-    }
+    if (!gatherStrips(source, d, contiguous, size, data, copy)) return false;
+    const bool ok = depth != 8 || buildPalette(source, d, image.palette);
+    initHeader(image.header, static_cast<std::int32_t>(d.width), static_cast<std::int32_t>(d.height),
+               static_cast<std::uint16_t>(depth), 0, 0);
+    if (ok) convertRows(d, depth, rowBytes, data, size, image.pixels);
     freePixels(copy);
     if (!ok) return false;
-    readResolution(source, t, image.header);
+    readResolution(source, d, image.header);
     return true;
 }
 

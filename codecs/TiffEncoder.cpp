@@ -43,16 +43,16 @@ void writeResolution(ImageSink& sink, std::int32_t pelsPerMeter) {
 }  // namespace
 
 bool writeTiff(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels) {
-    sink.status = status::kFailure;
+    sink.status = CodecStatus::Failure;
     const ColorReducer& r = sink.reducer;
     // Only 24-bit RGB is written; another depth or a strip beyond 32 bits counts as an output that
     // cannot be made.
     const std::uint64_t stripBytes = std::uint64_t{r.width} * r.height * 3;
     if (r.targetDepth != 24 || r.sourceDepth != 24 || r.width == 0 || r.height == 0 || stripBytes > 0xFFFFFFFFull ||
         !pixels)
-        return fail(sink, status::kCannotCreate);
+        return fail(sink, CodecStatus::CannotCreate);
     const std::uint32_t stride = rowStride(r.width, 24);
-    if (stride == 0) return fail(sink, status::kCannotCreate);
+    if (stride == 0) return fail(sink, CodecStatus::CannotCreate);
 
     writeU16le(sink, 0x4949);  // "II"
     writeU16le(sink, 42);
@@ -78,7 +78,7 @@ bool writeTiff(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixe
     // Rows top first, each pixel red, green, blue, without padding.
     const std::size_t rowBytes = std::size_t{r.width} * 3;
     auto* row = static_cast<std::uint8_t*>(platform::heapAlloc(rowBytes));
-    if (!row) return fail(sink, status::kNoMemory);
+    if (!row) return fail(sink, CodecStatus::NoMemory);
     for (std::uint32_t y = r.height; y-- > 0 && !sink.writeFailed;) {
         const std::uint8_t* s = pixels + std::size_t{stride} * y;
         for (std::size_t i = 0; i < rowBytes; i += 3) {
@@ -93,7 +93,7 @@ bool writeTiff(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixe
 }
 
 bool saveTiff(ImageSink& sink, const WideString& path, const RGBQUAD* palette, const std::uint8_t* pixels) {
-    sink.status = status::kFailure;
+    sink.status = CodecStatus::Failure;
     if (!createOutput(sink, path)) return false;
     if (!writeTiff(sink, palette, pixels)) return false;
     return finishOutput(sink);

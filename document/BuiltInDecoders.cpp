@@ -13,7 +13,7 @@ using FramedLoad = ImageData* (*)(ImageSource& source, const WideString& path);
 ImageData* run(FramedLoad load, const WideString& path, DecodeOutcome& outcome) {
     ImageSource source;
     ImageData* image = load(source, path);
-    outcome.status = image ? 0 : source.status;
+    outcome.status = image ? CodecStatus::Ok : source.status;
     outcome.hasExif = false;
     discard(source);
     return image;
@@ -28,7 +28,7 @@ ImageData* png(const WideString& path, DecodeOutcome& outcome) { return run(load
 ImageData* jpeg(const WideString& path, DecodeOutcome& outcome) {
     JpegCodec codec;
     ImageData* image = loadJpeg(codec, path);
-    outcome.status = image ? 0 : codec.status;
+    outcome.status = image ? CodecStatus::Ok : codec.status;
     outcome.hasExif = image && codec.hasExif;
     discard(codec);
     return image;
@@ -47,6 +47,7 @@ constexpr BuiltInDecoder kDecoders[] = {
 }  // namespace
 
 BuiltInDecoder builtInDecoder(ImageFormat format) {
-    if (format < 0 || format >= static_cast<ImageFormat>(sizeof kDecoders / sizeof kDecoders[0])) return nullptr;
-    return kDecoders[format];
+    const auto index = static_cast<std::size_t>(format);
+    if (format < ImageFormat::NotRecognised || index >= sizeof kDecoders / sizeof kDecoders[0]) return nullptr;
+    return kDecoders[index];
 }

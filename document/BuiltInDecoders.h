@@ -9,7 +9,7 @@
 
 // What a decode reports beside its image.
 struct DecodeOutcome {
-    CodecStatus status = status::kFailure;
+    CodecStatus status = CodecStatus::Failure;
     bool hasExif = false;  // a JPEG that carried an EXIF block
 };
 

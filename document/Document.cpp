@@ -79,23 +79,23 @@ bool LoadDocument(Document& document, const WideString* path, const DocumentHost
 
     const ImageFormat format = DetectFormatByContent(target);
     DecodeOutcome outcome;
-    outcome.status = format == format::kUnreadable ? status::kBadFile : status::kBadHeader;
+    outcome.status = format == ImageFormat::Unreadable ? CodecStatus::BadFile : CodecStatus::BadHeader;
     ImageData* image = nullptr;
     if (const BuiltInDecoder decode = builtInDecoder(format)) image = decode(target, outcome);
     // Unrecognised, unreadable or refused by its decoder: the plug-ins may know better.
     if (!image && host.loadWithPlugin && host.pluginFolder && !host.pluginFolder->empty() &&
         platform::isDirectory(host.pluginFolder->c_str())) {
-        image = host.loadWithPlugin(*host.pluginFolder, target);
+        image = host.loadWithPlugin(target);
         outcome.hasExif = false;
     }
 
     bool installed = false;
     if (image) {
         installed = InstallImage(document, *image, host);
-        document.jpegHadExif = image->sourceFormat == format::kJpeg && outcome.hasExif;
+        document.jpegHadExif = image->sourceFormat == ImageFormat::Jpeg && outcome.hasExif;
         freeImageData(image);
         document.loadFailed = false;
-        if (why) *why = installed ? 0 : status::kNoMemory;
+        if (why) *why = installed ? CodecStatus::Ok : CodecStatus::NoMemory;
     } else {
         freePixels(document.sourcePixels);
         freePixels(document.shadedPixels);

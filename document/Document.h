@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "codecs/CodecStatus.h"
 #include "codecs/ImageData.h"
@@ -33,8 +34,8 @@ static_assert(offsetof(Document, palette) == sizeof(BITMAPINFOHEADER), "header a
 struct DocumentHost {
     // The pluginFolder setting; plug-ins are asked only when it names an existing folder.
     const WideString* pluginFolder = nullptr;
-    // The plug-in host's load; null finds no plug-in.
-    ImageData* (*loadWithPlugin)(const WideString& pluginFolder, const WideString& path) = nullptr;
+    // The plug-in host's load of a file no built-in decoder read; empty finds no plug-in.
+    std::function<ImageData*(const WideString& path)> loadWithPlugin;
     // The error box, by message identifier (30001 when memory runs out while normalising).
     void (*showError)(std::uint32_t messageId) = nullptr;
     // The wait cursor around a load.

@@ -9,7 +9,7 @@
 
 // Classifies the first 8 bytes of a file.
 ImageFormat classifyContent(const std::uint8_t first[8]);
-// Reads the first 8 bytes of the file; format::kUnreadable when it cannot be opened or is shorter.
+// Reads the first 8 bytes of the file; ImageFormat::Unreadable when it cannot be opened or is shorter.
 ImageFormat DetectFormatByContent(const WideString& path);
 // By the extension (from the last "." behind the last path separator), ASCII letters without case.
 ImageFormat DetectFormatByExtension(const WideString& path);

@@ -257,12 +257,13 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         job.sourcePath = &document.path;
         job.resample = ResampleThumbnail;
         if (saveJpeg(codec, path, job)) return true;
-        if (jpegSaveFailure(codec) == JpegFailureDisplay::libraryMessage) {
+        if (jpegSaveFailure(codec) == JpegFailureDisplay::LibraryMessage) {
             failure.messageId = 0;
             failure.libraryMessage = codec.libraryMessage;
         } else {
             // A failure the program would not show is still a failure: the file is not placed.
-            failure.messageId = codec.status > status::kFailure ? codec.status : status::kCannotCreate;
+            failure.messageId =
+                messageId(codec.status > CodecStatus::Failure ? codec.status : CodecStatus::CannotCreate);
         }
         return false;
     }
@@ -273,7 +274,7 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         const bool saved = savePng(encoder, path, document.sourcePixels);
         const CodecStatus why = encoder.status;
         discard(encoder);
-        if (!saved) failure.messageId = why > status::kFailure ? why : status::kCannotCreate;
+        if (!saved) failure.messageId = messageId(why > CodecStatus::Failure ? why : CodecStatus::CannotCreate);
         return saved;
     }
 
@@ -297,12 +298,12 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
     case OutputFormat::Jpeg:
     case OutputFormat::Png:
     case OutputFormat::Clipboard:
-        sink.status = status::kCannotCreate;
+        sink.status = CodecStatus::CannotCreate;
         break;
     }
     const CodecStatus why = sink.status;
     discard(sink);
-    if (!saved) failure.messageId = why > status::kFailure ? why : status::kCannotCreate;
+    if (!saved) failure.messageId = messageId(why > CodecStatus::Failure ? why : CodecStatus::CannotCreate);
     return saved;
 }
 

@@ -19,8 +19,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ImageSource again;
         ImageData* copy = loadFramedMemory(again, file.data(), file.size(), decodeBmp);
         if (!copy || std::memcmp(copy->pixels, image->pixels, imageBytes(h.biWidth, h.biHeight, 24)) != 0) std::abort();
-        freeImageData(copy);
+        checkDecode(again, copy);
     }
-    checkDecodedImage(image);
+    checkDecode(source, image);
     return 0;
 }

@@ -16,7 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (image) {
         const BITMAPINFOHEADER& h = image->header;
         if (h.biBitCount != 8 && h.biBitCount != 24) std::abort();
-        if (h.biXPelsPerMeter != 0 || h.biYPelsPerMeter != 0 || image->sourceFormat != 1) std::abort();
+        if (h.biXPelsPerMeter != 0 || h.biYPelsPerMeter != 0 || image->sourceFormat != ImageFormat::Bmp) std::abort();
         const std::uint32_t bytes = imageBytes(h.biWidth, h.biHeight, h.biBitCount);
         ImageSink sink;
         setGeometry(sink.reducer, h.biWidth, h.biHeight, h.biBitCount, h.biBitCount);
@@ -26,8 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         ImageData* back = pasteFromClipboard(again, copy.data(), copy.size());
         if (!back || std::memcmp(back->pixels, image->pixels, bytes) != 0) std::abort();
         if (h.biBitCount == 8 && std::memcmp(back->palette, image->palette, sizeof image->palette) != 0) std::abort();
-        checkDecodedImage(back);
+        checkDecode(again, back);
     }
-    checkDecodedImage(image);
+    checkDecode(source, image);
     return 0;
 }

@@ -29,7 +29,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     Document document;
     DocumentHost host;
-    if (LoadDocument(document, &path, host) != !document.loadFailed) std::abort();
+    CodecStatus why = CodecStatus::Ok;
+    const bool loaded = LoadDocument(document, &path, host, &why);
+    if (loaded != !document.loadFailed) std::abort();
+    // A refusal names its cause; an image is taken with Ok, or kept without memory to install it.
+    if (!loaded ? why == CodecStatus::Ok : why != CodecStatus::Ok && why != CodecStatus::NoMemory) std::abort();
     if (document.shadedPixels) {
         const BITMAPINFOHEADER& h = document.header;
         if (h.biBitCount != 24 || h.biWidth <= 0 || h.biHeight <= 0) std::abort();

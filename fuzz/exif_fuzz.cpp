@@ -26,13 +26,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     auto copy = std::make_unique<std::uint8_t[]>(65533);
     JpegCodec written;
-    written.begin = written.cursor = data;
-    written.end = data + size;
+    written.input = ByteReader(data, data + size);
     ExifThumbnailSlot slot;
     if (locateExifThumbnail(written, copy.get(), slot)) {
         if (slot.thumbnailOffset + slot.room > 65533 || slot.lengthValueOffset + 4 > slot.thumbnailOffset) std::abort();
     }
-    written.begin = written.cursor = written.end = nullptr;
+    written.input = ByteReader();
 
     std::size_t start = 0;
     std::uint32_t length = 0;

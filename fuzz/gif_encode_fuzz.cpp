@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codecs/Gif.h"
+#include "fuzz/FuzzHarness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size < 4) return 0;
@@ -44,6 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 if (q.rgbBlue != p[0] || q.rgbGreen != p[1] || q.rgbRed != p[2]) std::abort();
             }
     }
-    freeImageData(decoded);
+    checkDecode(source, decoded);
     return 0;
 }

@@ -10,9 +10,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size >= 10 && std::uint32_t{load16le(data + 6)} * load16le(data + 8) > (1u << 22)) return 0;
     ImageSource source;
     ImageData* image = loadFramedMemory(source, data, size, decodeGif);
-    if (image && (image->header.biBitCount != 8 || image->sourceFormat != 5 || image->sourceBitDepth > 8))
+    if (image && (image->header.biBitCount != 8 || image->sourceFormat != ImageFormat::Gif || image->sourceBitDepth > 8))
         std::abort();
-    if (!image && source.status == 0) std::abort();
-    checkDecodedImage(image);
+    checkDecode(source, image);
     return 0;
 }

@@ -41,6 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::uint8_t> file(data, data + size);
     if (size > 8 && (data[size - 1] & 1)) fixCrcs(file);
     ImageSource source;
-    checkDecodedImage(loadFramedMemory(source, file.data(), file.size(), decodePng));
+    ImageData* image = loadFramedMemory(source, file.data(), file.size(), decodePng);
+    checkDecode(source, image);
     return 0;
 }

@@ -4,6 +4,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     ImageSource source;
-    checkDecodedImage(loadFramedMemory(source, data, size, decodeTiff));
+    ImageData* image = loadFramedMemory(source, data, size, decodeTiff);
+    checkDecode(source, image);
     return 0;
 }

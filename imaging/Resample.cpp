@@ -54,8 +54,6 @@ std::uint8_t* ResampleRows(const std::uint8_t* pixels, std::size_t sourceStride,
 }
 
 std::uint8_t* ResampleThumbnail(const std::uint8_t* pixels, std::int32_t width, std::int32_t height,
-                                std::int32_t targetWidth, std::int32_t targetHeight, int filter,
-                                const BITMAPINFOHEADER* header) {
-    if (filter != static_cast<int>(ResizeFilter::AreaLinear)) return nullptr;
+                                std::int32_t targetWidth, std::int32_t targetHeight, const BITMAPINFOHEADER* header) {
     return Resample(pixels, width, height, targetWidth, targetHeight, ResizeFilter::AreaLinear, header);
 }

@@ -27,10 +27,9 @@ std::uint8_t* ResampleRows(const std::uint8_t* pixels, std::size_t sourceStride,
                            std::int32_t height, std::int32_t targetWidth, std::int32_t targetHeight,
                            ResizeFilter filter, const BITMAPINFOHEADER* header);
 
-// The resampler as the JPEG writer takes it for EXIF thumbnails; it asks for filter 0.
+// The resampler as the JPEG writer takes it for EXIF thumbnails: the area-and-linear filter.
 std::uint8_t* ResampleThumbnail(const std::uint8_t* pixels, std::int32_t width, std::int32_t height,
-                                std::int32_t targetWidth, std::int32_t targetHeight, int filter,
-                                const BITMAPINFOHEADER* header);
+                                std::int32_t targetWidth, std::int32_t targetHeight, const BITMAPINFOHEADER* header);
 
 // Releases the device context the halftone stretch keeps between calls (the trim editor calls it
 // when it goes away). Harmless when none exists.

@@ -94,4 +94,24 @@ bool listDirectory(const char16_t* folder, const std::function<void(const Direct
 void announceNewFile(const char16_t* path);
 void announceNewFolder(const char16_t* path);
 
+// ---- image plug-ins ----
+// A library loaded by its full path (a relative path is made full against the current folder), its
+// own dependencies searched in its folder and the system's, never in the current folder. Null where
+// the system loads no such libraries (everywhere but Windows) or on failure.
+void* loadLibrary(const char16_t* path);
+void* librarySymbol(void* library, const char* name);
+void freeLibrary(void* library);
+// Local-memory handles a library hands over (LocalSize, LocalLock, LocalUnlock, LocalFree) and
+// global ones (GlobalFree). The size of a handle that is not one is 0.
+std::size_t localSize(void* handle);
+void* localLock(void* handle);
+void localUnlock(void* handle);
+void localFree(void* handle);
+void globalFree(void* handle);
+// Text in the system's ANSI code page (CP_ACP; UTF-8 elsewhere). toAnsi fails when a character has
+// no exact counterpart or the result, with its terminating 0, exceeds `capacity`; fromAnsi converts
+// `length` bytes, stops at `capacity` - 1 units, and returns the units written (0-terminated).
+bool toAnsi(const char16_t* text, char* out, std::size_t capacity);
+std::size_t fromAnsi(const char* text, std::size_t length, char16_t* out, std::size_t capacity);
+
 }  // namespace platform

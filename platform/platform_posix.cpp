@@ -285,4 +285,34 @@ bool listDirectory(const char16_t* folder, const std::function<void(const Direct
 void announceNewFile(const char16_t*) {}
 void announceNewFolder(const char16_t*) {}
 
+// No image plug-ins here: nothing loads, so no handle ever comes back.
+void* loadLibrary(const char16_t*) { return nullptr; }
+void* librarySymbol(void*, const char*) { return nullptr; }
+void freeLibrary(void*) {}
+std::size_t localSize(void*) { return 0; }
+void* localLock(void*) { return nullptr; }
+void localUnlock(void*) {}
+void localFree(void*) {}
+void globalFree(void*) {}
+
+bool toAnsi(const char16_t* text, char* out, std::size_t capacity) {
+    if (!capacity) return false;
+    const std::string utf8 = narrow(text);
+    if (utf8.size() + 1 > capacity) {
+        out[0] = 0;
+        return false;
+    }
+    std::memcpy(out, utf8.c_str(), utf8.size() + 1);
+    return true;
+}
+
+std::size_t fromAnsi(const char* text, std::size_t length, char16_t* out, std::size_t capacity) {
+    if (!capacity) return 0;
+    const std::u16string wide = utf8ToUtf16(std::string_view(text, length));
+    const std::size_t n = wide.size() < capacity - 1 ? wide.size() : capacity - 1;
+    std::memcpy(out, wide.data(), n * sizeof(char16_t));
+    out[n] = 0;
+    return n;
+}
+
 }  // namespace platform

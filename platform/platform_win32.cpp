@@ -1,4 +1,5 @@
 // Win32 side of the platform layer: the calls the design names, nothing more.
+#include <algorithm>
 #include <cstring>
 #include <string>
 
@@ -219,6 +220,72 @@ void announceNewFile(const char16_t* path) {
 
 void announceNewFolder(const char16_t* path) {
     SHChangeNotify(SHCNE_MKDIR, SHCNF_PATHW | SHCNF_FLUSH | SHCNF_FLUSHNOWAIT, path, nullptr);
+}
+
+void* loadLibrary(const char16_t* path) {
+    wchar_t full[MAX_PATH];
+    const DWORD length = GetFullPathNameW(w(path), MAX_PATH, full, nullptr);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    // Dependencies from the library's own folder, the program's and the system's; the current
+    // folder is never searched. Systems without these flags refuse them, and then the library's
+    // folder still comes first.
+    HMODULE module = LoadLibraryExW(full, nullptr, LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    if (!module && GetLastError() == ERROR_INVALID_PARAMETER)
+        module = LoadLibraryExW(full, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+    return module;
+}
+
+void* librarySymbol(void* library, const char* name) {
+    return library ? reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name)) : nullptr;
+}
+
+void freeLibrary(void* library) {
+    if (library) FreeLibrary(static_cast<HMODULE>(library));
+}
+
+std::size_t localSize(void* handle) { return handle ? LocalSize(static_cast<HLOCAL>(handle)) : 0; }
+void* localLock(void* handle) { return handle ? LocalLock(static_cast<HLOCAL>(handle)) : nullptr; }
+void localUnlock(void* handle) {
+    if (handle) LocalUnlock(static_cast<HLOCAL>(handle));
+}
+void localFree(void* handle) {
+    if (handle) LocalFree(static_cast<HLOCAL>(handle));
+}
+void globalFree(void* handle) {
+    if (handle) GlobalFree(static_cast<HGLOBAL>(handle));
+}
+
+bool toAnsi(const char16_t* text, char* out, std::size_t capacity) {
+    if (!capacity) return false;
+    out[0] = 0;
+    BOOL lossy = FALSE;
+    const int written = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, w(text), -1, out,
+                                            static_cast<int>(capacity), nullptr, &lossy);
+    if (written == 0 || lossy) {
+        out[0] = 0;
+        return false;
+    }
+    return true;
+}
+
+std::size_t fromAnsi(const char* text, std::size_t length, char16_t* out, std::size_t capacity) {
+    if (!capacity) return 0;
+    int written = 0;
+    if (length) {
+        written = MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), reinterpret_cast<wchar_t*>(out),
+                                      static_cast<int>(capacity - 1));
+        if (written == 0 && GetLastError() == ERROR_INSUFFICIENT_BUFFER) {
+            // Too long: keep what fits, as the units of the whole text would.
+            std::wstring all(static_cast<std::size_t>(
+                                 MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), nullptr, 0)),
+                             L'\0');
+            MultiByteToWideChar(CP_ACP, 0, text, static_cast<int>(length), all.data(), static_cast<int>(all.size()));
+            written = static_cast<int>(std::min(all.size(), capacity - 1));
+            std::memcpy(out, all.data(), static_cast<std::size_t>(written) * sizeof(char16_t));
+        }
+    }
+    out[written] = 0;
+    return static_cast<std::size_t>(written);
 }
 
 }  // namespace platform

@@ -1,37 +1,6 @@
 #include "shell/Settings.h"
 
-#include <new>
-
 #include "util/files.h"
-
-// ---- PluginNameList ----
-
-bool PluginNameList::append(const char16_t* name, std::uint32_t length) {
-    void* block = platform::heapAlloc(sizeof(PluginName));
-    if (!block) return false;
-    auto* node = new (block) PluginName{};
-    node->name.assign(name, length);
-    if (last) last->next = node;
-    else first = node;
-    last = node;
-    return true;
-}
-
-std::uint32_t PluginNameList::count() const {
-    std::uint32_t n = 0;
-    for (const PluginName* p = first; p; p = p->next) ++n;
-    return n;
-}
-
-void PluginNameList::clear() {
-    for (PluginName* p = first; p;) {
-        PluginName* next = p->next;
-        p->~PluginName();
-        platform::heapFree(p);
-        p = next;
-    }
-    first = last = nullptr;
-}
 
 // ---- location ----
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "document/OutputOptions.h"
+#include "plugins/PluginList.h"
 #include "shell/Commands.h"
 #include "shell/SettingsFile.h"
 #include "util/WideString.h"
@@ -16,26 +17,6 @@ inline constexpr std::int32_t kDefaultMouseActions[kMouseActionCount] = {
     0, 0, command::kZoomToggle, 0, 0, command::kZoomOut, command::kZoomIn};
 // "Vantle" + ".ini"
 constexpr char16_t kSettingsFileName[] = u"Vantle.ini";
-
-// The file names of the plug-ins the user switched off, in stored order.
-struct PluginName {
-    WideString name;
-    PluginName* next;
-};
-
-struct PluginNameList {
-    PluginName* first = nullptr;
-    PluginName* last = nullptr;
-
-    PluginNameList() = default;
-    PluginNameList(const PluginNameList&) = delete;
-    PluginNameList& operator=(const PluginNameList&) = delete;
-    ~PluginNameList() { clear(); }
-
-    bool append(const char16_t* name, std::uint32_t length);
-    std::uint32_t count() const;
-    void clear();
-};
 
 // Entry indexes of the settings file.
 namespace entry {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "codecs/CodecStatus.h"
 #include "util/WideString.h"
 
 namespace cli {
@@ -23,7 +24,8 @@ struct Command {
 };
 
 // "PATH: error CODE: MESSAGE" on stderr, the message from the English text table.
-void reportError(const WideString& path, std::uint32_t code);
+void reportError(const WideString& path, std::uint32_t messageId);
+inline void reportError(const WideString& path, CodecStatus status) { reportError(path, messageId(status)); }
 // "vantle-cli NAME: USAGE" on stderr; returns kUsage.
 int usageError(const Command& command, const char* problem);
 

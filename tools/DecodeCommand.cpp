@@ -1,21 +1,34 @@
-// decode IN OUT.bmp: IN is loaded exactly as the program opens a document (content sniffing, the
-// built-in decoders, normalisation to 24-bit), then written with the BMP encoder.
+// decode IN OUT.bmp [--plugins DIR]: IN is loaded exactly as the program opens a document (content
+// sniffing, the built-in decoders, the plug-ins of DIR on Windows, normalisation to 24-bit), then
+// written with the BMP encoder.
 #include "codecs/Bmp.h"
 #include "document/Document.h"
+#include "shell/PluginSettings.h"
 #include "tools/Cli.h"
 
 namespace cli {
 
 int runDecode(const Command& self, const Arguments& arguments) {
-    if (arguments.size() != 2) return usageError(self, "expects an input and an output file");
-    const WideString& in = arguments[0];
-    const WideString& out = arguments[1];
+    Settings settings;  // only its plug-in folder is used
+    std::vector<WideString> files;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i].toUtf8() == "--plugins") {
+            if (i + 1 >= arguments.size()) return usageError(self, "missing value after --plugins");
+            settings.pluginFolder = arguments[++i];
+        } else {
+            files.push_back(arguments[i]);
+        }
+    }
+    if (files.size() != 2) return usageError(self, "expects an input and an output file");
+    const WideString& in = files[0];
+    const WideString& out = files[1];
 
     Document document;
-    DocumentHost host;  // no plug-ins, no window
+    DocumentHost host;  // no window
     host.showsImage = false;
-    CodecStatus why = status::kFailure;
-    if (!LoadDocument(document, &in, host, &why) || why) {
+    UsePlugins(host, settings);
+    CodecStatus why = CodecStatus::Failure;
+    if (!LoadDocument(document, &in, host, &why) || why != CodecStatus::Ok) {
         reportError(in, why);
         return kFailed;
     }

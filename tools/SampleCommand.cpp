@@ -95,7 +95,7 @@ bool parseSize(const std::string& text, std::int32_t& width, std::int32_t& heigh
 // Writes the pixels with the writer of `format`; the failure's status, or 0.
 CodecStatus writeSample(SampleFormat format, const WideString& path, const BITMAPINFOHEADER& header,
                         const std::uint8_t* pixels) {
-    CodecStatus why = 0;
+    CodecStatus why = CodecStatus::Ok;
     switch (format) {
     case SampleFormat::jpeg: {
         JpegSaveJob job;
@@ -104,14 +104,14 @@ CodecStatus writeSample(SampleFormat format, const WideString& path, const BITMA
         job.quality = 90;
         job.resample = ResampleThumbnail;
         JpegCodec codec;
-        if (!saveJpeg(codec, path, job)) why = codec.status > status::kFailure ? codec.status : status::kCannotCreate;
+        if (!saveJpeg(codec, path, job)) why = codec.status > CodecStatus::Failure ? codec.status : CodecStatus::CannotCreate;
         break;
     }
     case SampleFormat::png: {
         PngEncoder encoder;
         setupPngEncoder(encoder, header.biWidth, header.biHeight, header.biXPelsPerMeter, header.biYPelsPerMeter,
                         false);
-        if (!savePng(encoder, path, pixels)) why = encoder.status > status::kFailure ? encoder.status : status::kCannotCreate;
+        if (!savePng(encoder, path, pixels)) why = encoder.status > CodecStatus::Failure ? encoder.status : CodecStatus::CannotCreate;
         discard(encoder);
         break;
     }
@@ -122,11 +122,11 @@ CodecStatus writeSample(SampleFormat format, const WideString& path, const BITMA
         sink.xResolution = header.biXPelsPerMeter;
         sink.yResolution = header.biYPelsPerMeter;
         static const RGBQUAD noPalette[256] = {};
-        if (!saveBmp(sink, path, noPalette, pixels)) why = sink.status > status::kFailure ? sink.status : status::kCannotCreate;
+        if (!saveBmp(sink, path, noPalette, pixels)) why = sink.status > CodecStatus::Failure ? sink.status : CodecStatus::CannotCreate;
         discard(sink);
         break;
     }
-    case SampleFormat::unknown: why = status::kCannotCreate; break;
+    case SampleFormat::unknown: why = CodecStatus::CannotCreate; break;
     }
     return why;
 }
@@ -154,7 +154,7 @@ int runSample(const Command& self, const Arguments& arguments) {
     const std::uint32_t bytes = imageBytes(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 24);
     std::uint8_t* pixels = bytes ? allocPixels(bytes) : nullptr;
     if (!pixels) {
-        reportError(*out, status::kNoMemory);
+        reportError(*out, CodecStatus::NoMemory);
         return kFailed;
     }
     drawSample(pixels, width, height);
@@ -162,7 +162,7 @@ int runSample(const Command& self, const Arguments& arguments) {
     initHeader(header, width, height, 24, kPelsPerMeter, kPelsPerMeter);
     const CodecStatus why = writeSample(format, *out, header, pixels);
     freePixels(pixels);
-    if (why) {
+    if (why != CodecStatus::Ok) {
         reportError(*out, why);
         return kFailed;
     }

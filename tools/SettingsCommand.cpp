@@ -162,7 +162,7 @@ int runSettings(const Command& self, const Arguments& arguments) {
     for (const Field& f : fields)
         std::printf("%u %s %s\n", f.index, f.name.c_str(), valueText(f, settings, accelerators).c_str());
     if (write && !saveSettingsFile(path->c_str(), settings, accelerators)) {
-        reportError(*path, 50005);
+        reportError(*path, CodecStatus::CannotCreate);
         return kFailed;
     }
     return kOk;

@@ -8,6 +8,7 @@
 
 #include "document/OutputJob.h"
 #include "platform/platform.h"
+#include "shell/PluginSettings.h"
 #include "shell/Settings.h"
 #include "tools/Cli.h"
 #include "trim/RectifiedCopy.h"
@@ -128,6 +129,8 @@ int parseOptions(const Command& self, const Arguments& arguments, TrimJob& job) 
         } else if (a == "--limit-kib") {
             if (!parseRanged(v, 1, 1000000, s.jpegSizeLimitKiB)) return usageError(self, "--limit-kib expects a size");
             s.limitJpegSize = 1;
+        } else if (a == "--plugins") {
+            s.pluginFolder = nativePath(wide);
         } else if (a == "--out-folder") {
             s.outputFolder = nativePath(wide);
         } else if (a == "--subfolder") {
@@ -162,14 +165,15 @@ bool trimOne(const TrimJob& job, const WideString& in) {
     Document document;
     DocumentHost host;
     host.showsImage = false;
-    CodecStatus why = status::kFailure;
-    if (!LoadDocument(document, &in, host, &why) || why) {
-        reportError(in, why ? why : status::kFailure);
+    UsePlugins(host, settings);
+    CodecStatus why = CodecStatus::Failure;
+    if (!LoadDocument(document, &in, host, &why) || why != CodecStatus::Ok) {
+        reportError(in, why != CodecStatus::Ok ? why : CodecStatus::Failure);
         return false;
     }
     const std::int32_t width = document.header.biWidth, height = document.header.biHeight;
     if (width <= 0 || height <= 0) {
-        reportError(in, status::kBadHeader);
+        reportError(in, CodecStatus::BadHeader);
         return false;
     }
     // The rectangle as the program's boxes would take it, at the output's ratio.

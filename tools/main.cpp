@@ -10,7 +10,10 @@ namespace cli {
 namespace {
 
 const Command kCommands[] = {
-    {"decode", "IN OUT.bmp", "load IN as the program opens an image and write it as a 24-bit BMP", runDecode},
+    {"decode", "IN OUT.bmp [--plugins DIR]",
+     "load IN as the program opens an image (with the image plug-ins of DIR, on Windows) and write it\n"
+     "      as a 24-bit BMP",
+     runDecode},
     {"trim", "[options] IN...",
      "trim each input as Execute does and save it under its automatic name in the output folder\n"
      "      (or exactly to -o PATH). The rectangle is the largest centred one at the output ratio unless\n"
@@ -21,7 +24,8 @@ const Command kCommands[] = {
      "        --format bmp|png|jpeg|tiff|gif  --quality 1..100  --subsampling 0..2  --progressive\n"
      "        --keep-exif  --limit-kib N  --interlaced\n"
      "        --out-folder DIR (used when it exists)  --subfolder NAME  --prefix TEXT  --suffix TEXT\n"
-     "        --append-size  --settings FILE  -o PATH (one input; overwrites)",
+     "        --append-size  --settings FILE  -o PATH (one input; overwrites)\n"
+     "        --plugins DIR         image plug-in folder, in place of the settings' pluginFolder (Windows only)",
      runTrim},
     {"settings", "FILE [--set NAME=VALUE]... [--write]",
      "print every field of a settings file (index name value); --set changes fields, --write saves them", runSettings},
@@ -38,8 +42,8 @@ void printHelp(std::FILE* out) {
 
 }  // namespace
 
-void reportError(const WideString& path, std::uint32_t code) {
-    std::fprintf(stderr, "%s: error %u: %s\n", path.toUtf8().c_str(), code, englishErrorMessage(code).c_str());
+void reportError(const WideString& path, std::uint32_t messageId) {
+    std::fprintf(stderr, "%s: error %u: %s\n", path.toUtf8().c_str(), messageId, englishErrorMessage(messageId).c_str());
 }
 
 int usageError(const Command& command, const char* problem) {

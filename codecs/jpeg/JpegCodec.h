@@ -1,5 +1,7 @@
 // JPEG reading and writing through libjpeg-turbo, and the carrying-over of a source file's EXIF
 // block into a written JPEG. One `JpegCodec` lives on the caller's stack for one load or one save.
+// The load is JpegDecoder.cpp, the save JpegEncoder.cpp, EXIF JpegExif.cpp and
+// JpegExifThumbnail.cpp.
 //
 // The library's error jump never leaves JpegLibrary.cpp: decodeJpegPixels and encodeJpeg are the
 // only functions that call into the library, and each returns a status instead of jumping.
@@ -7,41 +9,40 @@
 
 #include <cstdint>
 
+#include "codecs/ImageSink.h"
 #include "codecs/ImageSource.h"
 #include "util/WideString.h"
 
 struct JpegCodec;
 
-// EXIF byte-order readers: read at `cursor` and advance; 0 (cursor at `end`) when too few bytes remain.
-using ExifReader = std::uint32_t (*)(JpegCodec& codec);
-// Marker-scan hooks: called with the cursor at IFD0 of an EXIF segment and `end` at the segment's end.
+// Marker-scan hooks: called with the codec's `tiff` reader at IFD0 of an EXIF segment.
 using ExifHook = std::uint32_t (*)(JpegCodec& codec, void* argument);
 using ExifStopRule = bool (*)();
-// The resampler of the imaging layer (filter 0 for thumbnails): a 24-bit bottom-up buffer from
-// allocPixels, or null.
+// The imaging layer's resampler with the filter thumbnails are made with: a 24-bit bottom-up buffer
+// from allocPixels, or null.
 using ResampleFn = std::uint8_t* (*)(const std::uint8_t* pixels, std::int32_t width, std::int32_t height,
-                                     std::int32_t targetWidth, std::int32_t targetHeight, int filter,
+                                     std::int32_t targetWidth, std::int32_t targetHeight,
                                      const BITMAPINFOHEADER* header);
 // Told the quality of every encode that encodeToMemory makes (tests follow the quality search).
 using QualityObserver = void (*)(void* context, std::int32_t quality);
 
 struct JpegCodec : ImageSource {
     std::int32_t bigEndian = 0;  // byte order of the EXIF data being read: 0 "II", 1 "MM"
-    ExifReader read16 = nullptr;
-    ExifReader read32 = nullptr;
     bool progressive = false;
     // Decoding: the file holds an EXIF APP1 segment. Saving: a block was copied and will be written.
     bool hasExif = false;
     std::int32_t exifSegmentLength = 0;  // the APP1 length field: counts itself and the payload
-    const std::uint8_t* tiffBase = nullptr;
+    // The EXIF segment the marker scan found, inside `input`: its payload from "Exif" on, and the TIFF
+    // data behind the six "Exif" bytes, whose offsets count from its byte-order mark. Both are read
+    // in `bigEndian` order and end with the segment.
+    ByteReader exifPayload;
+    ByteReader tiff;
     WideString libraryMessage;  // the library's text of its last error
     ExifHook onExif = nullptr;
     ExifStopRule stopAfterExif = nullptr;
     std::int32_t width = 0;  // encoder geometry, never negative
     std::int32_t height = 0;
-    std::uint32_t stride = 0;          // width x 3 padded to 4; 0 when it does not fit in 32 bits
-    std::uint32_t memoryCapacity = 0;  // memory destination: capacity, after a run the bytes written
-    bool memoryMode = false;
+    std::uint32_t stride = 0;  // width x 3 padded to 4; 0 when it does not fit in 32 bits
     std::int32_t quality = 75;
     std::int32_t lumaH = 2;
     std::int32_t lumaV = 2;
@@ -49,8 +50,9 @@ struct JpegCodec : ImageSource {
     std::int32_t yPelsPerMeter = 0;
     std::uint8_t* exifBlock = nullptr;  // APP1 payload from "Exif", exifSegmentLength - 2 bytes, app heap
 
-    // The memory destination's buffer, and whether the last encode stopped because it was full.
-    std::uint8_t* memoryBuffer = nullptr;
+    // Where the encoder writes: a file, or a buffer of fixed size (quality search, thumbnail); and
+    // whether the last encode stopped because that buffer was full.
+    ImageSink output;
     bool memoryOverflow = false;
     QualityObserver qualityObserver = nullptr;
     void* observerContext = nullptr;
@@ -61,7 +63,7 @@ struct JpegCodec : ImageSource {
 
 // ---- decoding ----
 
-// The decode step over the mapped range [begin, end); `source` must be a JpegCodec. Grey files give
+// The decode step over the mapped source.input; `source` must be a JpegCodec. Grey files give
 // 8-bit images with a grey palette, colour and CMYK files 24-bit blue-green-red.
 bool decodeJpeg(ImageSource& source);
 // The load frame with decodeJpeg. Afterwards `hasExif` tells whether the file carries EXIF, and a
@@ -76,11 +78,11 @@ bool decodeJpegPixels(JpegCodec& codec);
 // 2 is 1 x 1, anything else 2 x 2. Clears the EXIF state and the library message.
 void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t height, std::int32_t xPelsPerMeter,
                           std::int32_t yPelsPerMeter, std::int32_t quality, std::int32_t subsampling, bool progressive);
-// The encoder core (JpegLibrary.cpp): to `file` in blocks of 1 MiB, or in memory mode into
-// `memoryBuffer` (capacity `memoryCapacity`, never written past; a full buffer ends the encode with
-// `memoryOverflow` set). A failed file write gives status 50005 and the library's message.
+// The encoder core (JpegLibrary.cpp): writes through `output`, opened by the caller, in blocks of
+// 1 MiB. A buffer output that fills up ends the encode with `memoryOverflow` set; any other failed
+// write gives the output's status (CannotCreate) and the library's message.
 bool encodeJpeg(JpegCodec& codec, const std::uint8_t* pixels);
-// Creates `path` and encodes into it; status 50005 when it cannot be created, written or closed.
+// Creates `path` and encodes into it; CannotCreate when it cannot be created, written or closed.
 // Frees the EXIF block.
 bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* pixels);
 // Encodes into `buffer` (capacity in `size`); on success `size` is the byte count. A result above
@@ -89,7 +91,7 @@ bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* 
 bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size, std::uint64_t limit,
                     const std::uint8_t* pixels);
 // The highest quality whose file stays within limitKB x 1024 bytes (quality 1 when none does),
-// written to `path`; a failed or short write is 50005.
+// written to `path`; a failed or short write is CannotCreate.
 bool saveJpegWithLimit(JpegCodec& codec, const WideString& path, std::int32_t limitKB, const std::uint8_t* pixels);
 
 // What one save needs besides the path: the current image, the encoder settings and, for EXIF, the
@@ -113,15 +115,15 @@ bool saveJpeg(JpegCodec& codec, const WideString& path, const JpegSaveJob& job);
 
 // How a failed save is shown: the message of `status` through the error box, or the library's own
 // text under the caption kJpegLibraryErrorCaption, or nothing.
-enum class JpegFailureDisplay { nothing, statusMessage, libraryMessage };
+enum class JpegFailureDisplay { Nothing, StatusMessage, LibraryMessage };
 JpegFailureDisplay jpegSaveFailure(const JpegCodec& codec);
 inline constexpr char16_t kJpegLibraryErrorCaption[] = u"JPEG Library Error";
 
 // ---- EXIF preservation ----
 
-// Walks the markers of [cursor, end) up to SOS or EOI, calling onExif at each EXIF APP1 segment.
-// Returns the last value onExif returned (0 when never called). A segment running past the end
-// stops the scan with status 50004.
+// Walks the markers of `input` from its cursor up to SOS or EOI, calling onExif at each EXIF APP1
+// segment. Returns the last value onExif returned (0 when never called). A segment running past the
+// end stops the scan with status BadFile.
 std::uint32_t scanJpegMarkers(JpegCodec& codec, void* hookArgument);
 // Hook: sets Orientation in IFD0 to 1 (in the codec's writable copy-on-write view).
 std::uint32_t resetOrientation(JpegCodec& codec, void* argument);
@@ -129,7 +131,7 @@ std::uint32_t resetOrientation(JpegCodec& codec, void* argument);
 // receives where the thumbnail length is stored.
 struct ThumbnailLengthField {
     bool found = false;
-    std::uint32_t valueOffset = 0;  // relative to tiffBase
+    std::uint32_t valueOffset = 0;  // in the TIFF data
     std::uint32_t length = 0;
 };
 std::uint32_t findThumbnail(JpegCodec& codec, void* argument);

@@ -1,4 +1,6 @@
 // The adapter to libjpeg-turbo: error, source and destination managers and the two library runs.
+// The destination hands the library's output to the codec's ImageSink, so file and memory output
+// share one writer and its failures.
 // The library reports errors by calling error_exit, which must not return; ours long-jumps back
 // into the run that set the jump buffer. Nothing with a destructor lives in a frame that jump can
 // cross: the runs and callbacks below hold only plain data, and each run has one exit path that
@@ -6,7 +8,6 @@
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 // jpeglib.h first: the message codes in jerror.h depend on the interface version it defines.
@@ -91,83 +92,48 @@ void skipInputData(j_decompress_ptr cinfo, long count) {
     }
 }
 
-// ---- destinations ----
+// ---- destination manager: a thin adapter over the codec's sink ----
 
-constexpr std::size_t kFileBlock = 1048576;
+constexpr std::size_t kBlock = 1048576;
 
-struct FileDestination {
+struct Destination {
     jpeg_destination_mgr pub;
-    platform::FileHandle file;
-    JOCTET* buffer;
-    bool writeFailed;
+    ImageSink* sink;
+    JOCTET* block;
 };
 
-void initFileDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<FileDestination*>(cinfo->dest);
-    dest->buffer = static_cast<JOCTET*>(
-        (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kFileBlock));
-    dest->pub.next_output_byte = dest->buffer;
-    dest->pub.free_in_buffer = kFileBlock;
+// The library hands its output over in blocks; a sink that refuses one stops the encode with the
+// library's message for it: too small for a full buffer, a write error for anything else.
+void deliver(j_compress_ptr cinfo, std::size_t n) {
+    auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
+    if (n == 0 || writeBytes(*dest->sink, dest->block, n)) return;
+    ERREXIT(cinfo, dest->sink->full ? JERR_BUFFER_SIZE : JERR_FILE_WRITE);
 }
 
-// The buffer is full: write all of it, and stop the encode when the file does not take it whole.
-boolean emptyFileBuffer(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<FileDestination*>(cinfo->dest);
-    if (!platform::writeFile(dest->file, dest->buffer, kFileBlock)) {
-        dest->writeFailed = true;
-        ERREXIT(cinfo, JERR_FILE_WRITE);
-    }
-    dest->pub.next_output_byte = dest->buffer;
-    dest->pub.free_in_buffer = kFileBlock;
+// Before the first byte: a block from the library's image pool, offered whole.
+void initDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
+    dest->block = static_cast<JOCTET*>(
+        (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, kBlock));
+    dest->pub.next_output_byte = dest->block;
+    dest->pub.free_in_buffer = kBlock;
+}
+
+// The block is full: all of it goes to the sink, and it is offered again.
+boolean emptyOutputBuffer(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
+    deliver(cinfo, kBlock);
+    dest->pub.next_output_byte = dest->block;
+    dest->pub.free_in_buffer = kBlock;
     return TRUE;
 }
 
-// Writes what is pending, with the same check.
-void termFileDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<FileDestination*>(cinfo->dest);
-    const std::size_t pending = kFileBlock - dest->pub.free_in_buffer;
-    if (pending > 0 && !platform::writeFile(dest->file, dest->buffer, pending)) {
-        dest->writeFailed = true;
-        ERREXIT(cinfo, JERR_FILE_WRITE);
-    }
-}
-
-// The library writes a byte before it checks for room, so it must never be handed an empty
-// buffer, and it reports a full buffer before it knows whether more output follows. A small spill
-// area behind the caller's buffer tells the two apart: output that exactly fills the buffer
-// succeeds, output that reaches the spill area is too large. The caller's buffer is never written
-// past its capacity.
-struct MemoryDestination {
-    jpeg_destination_mgr pub;
-    JOCTET spill[16];
-    bool spilled;
-    bool overflowed;
-};
-
-void initMemoryDestination(j_compress_ptr) {}
-
-[[noreturn]] void memoryOverflow(j_compress_ptr cinfo) {
-    reinterpret_cast<MemoryDestination*>(cinfo->dest)->overflowed = true;
-    ERREXIT(cinfo, JERR_BUFFER_SIZE);
-    std::abort();  // error_exit never returns
-}
-
-void useSpill(MemoryDestination* dest) {
-    dest->spilled = true;
-    dest->pub.next_output_byte = dest->spill;
-    dest->pub.free_in_buffer = sizeof dest->spill;
-}
-
-boolean emptyMemoryBuffer(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<MemoryDestination*>(cinfo->dest);
-    if (dest->spilled) memoryOverflow(cinfo);
-    useSpill(dest);
-    return TRUE;
-}
-
-void termMemoryDestination(j_compress_ptr cinfo) {
-    auto* dest = reinterpret_cast<MemoryDestination*>(cinfo->dest);
-    if (dest->spilled && dest->pub.free_in_buffer != sizeof dest->spill) memoryOverflow(cinfo);
+// After the last byte: what is pending goes to the sink, which passes it on to its file at once, so
+// that a failed write still ends the encode inside the library run, with its message.
+void termDestination(j_compress_ptr cinfo) {
+    auto* dest = reinterpret_cast<Destination*>(cinfo->dest);
+    deliver(cinfo, kBlock - dest->pub.free_in_buffer);
+    if (!flushOutput(*dest->sink)) ERREXIT(cinfo, JERR_FILE_WRITE);
 }
 
 // ---- decoding ----
@@ -178,87 +144,119 @@ struct DecodeRun {
     SourceManager src;
 };
 
-// Everything between creating and destroying the decompressor; may be left by the error jump.
-bool decodeSteps(j_decompress_ptr cinfo, JpegCodec& codec) {
-    jpeg_read_header(cinfo, TRUE);
-    // Colour rows in the buffer's blue-green-red order; grey and CMYK keep their defaults.
-    if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
-    // The output geometry is known from the header alone: refuse an image too large for the buffer
-    // before start_decompress allocates the library's own buffers for it (a progressive frame of
-    // 65,500 x 65,500 would ask for gigabytes of coefficients).
-    jpeg_calc_output_dimensions(cinfo);
+// The output geometry, known from the header alone: an image too large for the buffer is refused
+// before start_decompress allocates the library's own buffers for it (a progressive frame of
+// 65,500 x 65,500 would ask for gigabytes of coefficients).
+struct Geometry {
+    JDIMENSION width = 0;
+    JDIMENSION height = 0;
+    int components = 0;
+    std::uint16_t bitCount = 0;
+    std::uint32_t stride = 0;
+    std::uint32_t bytes = 0;
+};
 
-    const JDIMENSION width = cinfo->output_width;
-    const JDIMENSION height = cinfo->output_height;
-    const int components = cinfo->output_components;
-    if (width == 0 || height == 0 || (components != 1 && components != 3 && components != 4)) {
-        codec.status = status::kBadHeader;
+bool readGeometry(j_decompress_ptr cinfo, JpegCodec& codec, Geometry& g) {
+    jpeg_calc_output_dimensions(cinfo);
+    g.width = cinfo->output_width;
+    g.height = cinfo->output_height;
+    g.components = cinfo->output_components;
+    if (g.width == 0 || g.height == 0 || (g.components != 1 && g.components != 3 && g.components != 4)) {
+        codec.status = CodecStatus::BadHeader;
         return false;
     }
-    const std::uint16_t bitCount = components == 1 ? 8 : 24;
-    const std::uint32_t stride = rowStride(width, bitCount);
-    const std::uint32_t bytes = imageBytes(width, height, bitCount);
-    if (bytes == 0 || width > 0x7FFFFFFF || height > 0x7FFFFFFF) {
-        codec.status = status::kBadHeader;
+    g.bitCount = g.components == 1 ? 8 : 24;
+    g.stride = rowStride(g.width, g.bitCount);
+    g.bytes = imageBytes(g.width, g.height, g.bitCount);
+    if (g.bytes == 0 || g.width > 0x7FFFFFFF || g.height > 0x7FFFFFFF) {
+        codec.status = CodecStatus::BadHeader;
         return false;
     }
-    jpeg_start_decompress(cinfo);
-    if (cinfo->output_width != width || cinfo->output_height != height || cinfo->output_components != components) {
-        codec.status = status::kBadHeader;
-        return false;
-    }
+    return true;
+}
+
+// The header and the pixel buffer, owned by the record at once so that the load frame frees it
+// whatever happens next; a grey image gets the 256 grey levels as its palette.
+bool prepareImage(JpegCodec& codec, const Geometry& g) {
     ImageData* image = codec.result;
-    initHeader(image->header, static_cast<std::int32_t>(width), static_cast<std::int32_t>(height), bitCount, 0, 0);
-    // Owned by the record at once, so the load frame frees it whatever happens next.
-    image->pixels = allocPixels(bytes);
+    initHeader(image->header, static_cast<std::int32_t>(g.width), static_cast<std::int32_t>(g.height), g.bitCount, 0,
+               0);
+    image->pixels = allocPixels(g.bytes);
     if (!image->pixels) {
-        codec.status = status::kNoMemory;
+        codec.status = CodecStatus::NoMemory;
         return false;
     }
-    if (components == 1) {
+    if (g.components == 1) {
         for (int i = 0; i < 256; ++i) {
             const auto level = static_cast<BYTE>(i);
             image->palette[i] = RGBQUAD{level, level, level, 0};
         }
     }
+    return true;
+}
 
-    // Picture row k goes to buffer row height - 1 - k: the buffer is bottom-up.
-    std::uint8_t* const lastRow = image->pixels + std::size_t{stride} * (height - 1);
-    if (components != 4) {
-        // Grey and blue-green-red rows land in the pixel buffer directly; padding stays zero.
-        while (cinfo->output_scanline < height) {
-            JSAMPROW row = lastRow - std::size_t{stride} * cinfo->output_scanline;
-            jpeg_read_scanlines(cinfo, &row, 1);
-        }
-    } else {
-        // Adobe-style CMYK as stored (255 = no ink): blue = y*k/255, green = m*k/255, red = c*k/255.
-        auto* product = static_cast<std::uint8_t*>(
-            (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, 256 * 256));
-        for (unsigned a = 0; a < 256; ++a)
-            for (unsigned b = 0; b < 256; ++b) product[a << 8 | b] = static_cast<std::uint8_t>(a * b / 255);
-        JSAMPARRAY sample = (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE,
-                                                        width * 4, 1);
-        while (cinfo->output_scanline < height) {
-            std::uint8_t* out = lastRow - std::size_t{stride} * cinfo->output_scanline;
-            jpeg_read_scanlines(cinfo, sample, 1);
-            const JSAMPLE* in = sample[0];
-            for (JDIMENSION x = 0; x < width; ++x, in += 4, out += 3) {
-                const std::uint8_t* k = product + (std::size_t{in[3]});
-                out[0] = k[std::size_t{in[2]} << 8];
-                out[1] = k[std::size_t{in[1]} << 8];
-                out[2] = k[std::size_t{in[0]} << 8];
-            }
+// Grey and blue-green-red rows land in the pixel buffer directly; padding stays zero. Picture row
+// k goes to buffer row height - 1 - k: the buffer is bottom-up.
+void readRows(j_decompress_ptr cinfo, const Geometry& g, std::uint8_t* pixels) {
+    std::uint8_t* const lastRow = pixels + std::size_t{g.stride} * (g.height - 1);
+    while (cinfo->output_scanline < g.height) {
+        JSAMPROW row = lastRow - std::size_t{g.stride} * cinfo->output_scanline;
+        jpeg_read_scanlines(cinfo, &row, 1);
+    }
+}
+
+// Adobe-style CMYK as stored (255 = no ink): blue = y*k/255, green = m*k/255, red = c*k/255,
+// through a product table instead of a division per sample.
+void readCmykRows(j_decompress_ptr cinfo, const Geometry& g, std::uint8_t* pixels) {
+    auto* product = static_cast<std::uint8_t*>(
+        (*cinfo->mem->alloc_large)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, 256 * 256));
+    for (unsigned a = 0; a < 256; ++a)
+        for (unsigned b = 0; b < 256; ++b) product[a << 8 | b] = static_cast<std::uint8_t>(a * b / 255);
+    JSAMPARRAY sample =
+        (*cinfo->mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(cinfo), JPOOL_IMAGE, g.width * 4, 1);
+    std::uint8_t* const lastRow = pixels + std::size_t{g.stride} * (g.height - 1);
+    while (cinfo->output_scanline < g.height) {
+        std::uint8_t* out = lastRow - std::size_t{g.stride} * cinfo->output_scanline;
+        jpeg_read_scanlines(cinfo, sample, 1);
+        const JSAMPLE* in = sample[0];
+        for (JDIMENSION x = 0; x < g.width; ++x, in += 4, out += 3) {
+            const std::uint8_t* k = product + (std::size_t{in[3]});
+            out[0] = k[std::size_t{in[2]} << 8];
+            out[1] = k[std::size_t{in[1]} << 8];
+            out[2] = k[std::size_t{in[0]} << 8];
         }
     }
-    jpeg_finish_decompress(cinfo);
+}
 
+// The JFIF density: dots per inch or per centimetre; any other unit leaves no resolution.
+void readDensity(j_decompress_ptr cinfo, BITMAPINFOHEADER& header) {
     if (cinfo->density_unit == 1) {
-        image->header.biXPelsPerMeter = static_cast<LONG>(cinfo->X_density / 0.0254 + 0.5);
-        image->header.biYPelsPerMeter = static_cast<LONG>(cinfo->Y_density / 0.0254 + 0.5);
+        header.biXPelsPerMeter = static_cast<LONG>(cinfo->X_density / 0.0254 + 0.5);
+        header.biYPelsPerMeter = static_cast<LONG>(cinfo->Y_density / 0.0254 + 0.5);
     } else if (cinfo->density_unit == 2) {
-        image->header.biXPelsPerMeter = static_cast<LONG>(cinfo->X_density) * 100;
-        image->header.biYPelsPerMeter = static_cast<LONG>(cinfo->Y_density) * 100;
+        header.biXPelsPerMeter = static_cast<LONG>(cinfo->X_density) * 100;
+        header.biYPelsPerMeter = static_cast<LONG>(cinfo->Y_density) * 100;
     }
+}
+
+// Everything between creating and destroying the decompressor; may be left by the error jump.
+bool decodeSteps(j_decompress_ptr cinfo, JpegCodec& codec) {
+    jpeg_read_header(cinfo, TRUE);
+    // Colour rows in the buffer's blue-green-red order; grey and CMYK keep their defaults.
+    if (cinfo->out_color_space == JCS_RGB) cinfo->out_color_space = JCS_EXT_BGR;
+    Geometry g;
+    if (!readGeometry(cinfo, codec, g)) return false;
+    jpeg_start_decompress(cinfo);
+    if (cinfo->output_width != g.width || cinfo->output_height != g.height ||
+        cinfo->output_components != g.components) {
+        codec.status = CodecStatus::BadHeader;
+        return false;
+    }
+    if (!prepareImage(codec, g)) return false;
+    if (g.components == 4) readCmykRows(cinfo, g, codec.result->pixels);
+    else readRows(cinfo, g, codec.result->pixels);
+    jpeg_finish_decompress(cinfo);
+    readDensity(cinfo, codec.result->header);
     return true;
 }
 
@@ -272,30 +270,16 @@ UINT16 densityOf(std::int32_t pelsPerMeter) {
 struct EncodeRun {
     jpeg_compress_struct cinfo;
     ErrorManager err;
-    FileDestination file;
-    MemoryDestination memory;
+    Destination dest;
 };
 
 bool encodeSteps(EncodeRun& run, JpegCodec& codec, const std::uint8_t* pixels) {
     j_compress_ptr cinfo = &run.cinfo;
-    if (codec.memoryMode) {
-        run.memory.pub.init_destination = initMemoryDestination;
-        run.memory.pub.empty_output_buffer = emptyMemoryBuffer;
-        run.memory.pub.term_destination = termMemoryDestination;
-        if (codec.memoryBuffer && codec.memoryCapacity > 0) {
-            run.memory.pub.next_output_byte = codec.memoryBuffer;
-            run.memory.pub.free_in_buffer = codec.memoryCapacity;
-        } else {
-            useSpill(&run.memory);
-        }
-        cinfo->dest = &run.memory.pub;
-    } else {
-        run.file.pub.init_destination = initFileDestination;
-        run.file.pub.empty_output_buffer = emptyFileBuffer;
-        run.file.pub.term_destination = termFileDestination;
-        run.file.file = codec.file;
-        cinfo->dest = &run.file.pub;
-    }
+    run.dest.pub.init_destination = initDestination;
+    run.dest.pub.empty_output_buffer = emptyOutputBuffer;
+    run.dest.pub.term_destination = termDestination;
+    run.dest.sink = &codec.output;
+    cinfo->dest = &run.dest.pub;
 
     cinfo->image_width = static_cast<JDIMENSION>(codec.width);
     cinfo->image_height = static_cast<JDIMENSION>(codec.height);
@@ -333,8 +317,6 @@ bool encodeSteps(EncodeRun& run, JpegCodec& codec, const std::uint8_t* pixels) {
         jpeg_write_scanlines(cinfo, &row, 1);
     }
     jpeg_finish_compress(cinfo);
-    if (codec.memoryMode && !run.memory.spilled)
-        codec.memoryCapacity -= static_cast<std::uint32_t>(run.memory.pub.free_in_buffer);
     return true;
 }
 
@@ -353,8 +335,8 @@ bool decodeJpegPixels(JpegCodec& codec) {
         run.src.pub.skip_input_data = skipInputData;
         run.src.pub.resync_to_restart = jpeg_resync_to_restart;
         run.src.pub.term_source = termSource;
-        run.src.pub.next_input_byte = codec.begin;
-        run.src.pub.bytes_in_buffer = static_cast<std::size_t>(codec.end - codec.begin);
+        run.src.pub.next_input_byte = codec.input.begin;
+        run.src.pub.bytes_in_buffer = codec.input.size();
         run.cinfo.src = &run.src.pub;
         ok = decodeSteps(&run.cinfo, codec);
     }
@@ -373,7 +355,8 @@ bool encodeJpeg(JpegCodec& codec, const std::uint8_t* pixels) {
         ok = encodeSteps(run, codec, pixels);
     }
     jpeg_destroy(reinterpret_cast<j_common_ptr>(&run.cinfo));
-    if (run.file.writeFailed) codec.status = status::kCannotCreate;
-    if (run.memory.overflowed) codec.memoryOverflow = true;
+    // A full buffer is the quality search's business; any other failed write is the output's.
+    codec.memoryOverflow = codec.output.full;
+    if (codec.output.writeFailed && !codec.output.full) codec.status = codec.output.status;
     return ok;
 }

@@ -76,12 +76,12 @@ struct PngDecoder {
     std::uint8_t* gathered = nullptr;    // the data of several IDAT chunks back to back
 };
 
-// The decode step: fills source.result from [begin, end), or returns false with source.status set.
+// The decode step: fills source.result from source.input, or returns false with source.status set.
 bool decodePng(ImageSource& source);
 // The load frame of every file decoder around decodePng.
 ImageData* loadPng(ImageSource& source, const WideString& path);
 
 // Picks the five row routines and the bit unpackers for the decoder's bit depth and colour type and
-// sets filterUnit, bytesPerSample and outputBits. False (status 50016 or 50017) for a combination
+// sets filterUnit, bytesPerSample and outputBits. False (PngColourType or PngBitDepth) for a combination
 // that is not allowed.
 bool selectRowRoutines(PngDecoder& decoder);

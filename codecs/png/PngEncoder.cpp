@@ -115,17 +115,17 @@ void fillFiltered(PngEncoder& e, const std::uint8_t* pixels, std::uint8_t* out, 
 bool compressAndWrite(PngEncoder& e, const std::uint8_t* filtered, std::uint32_t size) {
     z_stream z{};
     png::useHeapHooks(z);
-    if (deflateInit2(&z, e.compressionLevel, Z_DEFLATED, 15, 9, Z_FILTERED) != Z_OK) return fail(e, status::kPngDeflate);
+    if (deflateInit2(&z, e.compressionLevel, Z_DEFLATED, 15, 9, Z_FILTERED) != Z_OK) return fail(e, CodecStatus::PngDeflate);
     const uLong bound = deflateBound(&z, size);
     // A bound that wrapped around (32-bit uLong) or does not fit one call cannot be met.
     if (bound < size || bound > 0xFFFFFFFBu) {
         deflateEnd(&z);
-        return fail(e, status::kPngDeflate);
+        return fail(e, CodecStatus::PngDeflate);
     }
     auto* compressed = static_cast<std::uint8_t*>(platform::pageAlloc(static_cast<std::size_t>(bound) + 4));
     if (!compressed) {
         deflateEnd(&z);
-        return fail(e, status::kNoMemory);
+        return fail(e, CodecStatus::NoMemory);
     }
     z.next_in = const_cast<Bytef*>(filtered);
     z.avail_in = size;
@@ -136,7 +136,7 @@ bool compressAndWrite(PngEncoder& e, const std::uint8_t* filtered, std::uint32_t
     deflateEnd(&z);
     bool ok = rc == Z_STREAM_END;
     if (!ok) {
-        fail(e, status::kPngDeflate);
+        fail(e, CodecStatus::PngDeflate);
     } else {
         const std::uint8_t* p = compressed;
         std::uint64_t left = total;
@@ -155,7 +155,7 @@ bool writePng(PngEncoder& e, const std::uint8_t* pixels) {
     std::uint64_t longestRow = 0;
     const std::uint64_t size = filteredSize(e, &longestRow);
     if (e.reducer.width == 0 || e.reducer.height == 0 || !pixels || size > 0xFFFFFFFFu)
-        return fail(e, status::kFailure);
+        return fail(e, CodecStatus::Failure);
 
     writeBytes(e, png::kSignature, sizeof png::kSignature);
     std::uint8_t header[13];
@@ -178,7 +178,7 @@ bool writePng(PngEncoder& e, const std::uint8_t* pixels) {
 
     // The filtered image, then the previous row and the five filter rows.
     auto* block = static_cast<std::uint8_t*>(platform::pageAlloc(static_cast<std::size_t>(size + 6 * longestRow)));
-    if (!block) return fail(e, status::kNoMemory);
+    if (!block) return fail(e, CodecStatus::NoMemory);
     e.previousRow = block + size;
     for (int i = 0; i < 5; ++i) e.filterRows[i] = e.previousRow + (i + 1) * longestRow;
     if (!e.chooseFilter) e.chooseFilter = chooseFilter;
@@ -209,15 +209,15 @@ void setupPngEncoder(PngEncoder& e, std::int32_t width, std::int32_t height, std
 }
 
 bool savePng(PngEncoder& e, const WideString& path, const std::uint8_t* pixels) {
-    e.status = status::kFailure;
-    if (e.reducer.width > kMaxWidth) return fail(e, status::kCannotCreate);
+    e.status = CodecStatus::Failure;
+    if (e.reducer.width > kMaxWidth) return fail(e, CodecStatus::CannotCreate);
     if (!createOutput(e, path)) return false;
     return writePng(e, pixels);
 }
 
 bool savePngToMemory(PngEncoder& e, std::vector<std::uint8_t>& out, const std::uint8_t* pixels) {
-    e.status = status::kFailure;
-    if (e.reducer.width > kMaxWidth) return fail(e, status::kCannotCreate);
+    e.status = CodecStatus::Failure;
+    if (e.reducer.width > kMaxWidth) return fail(e, CodecStatus::CannotCreate);
     writeToMemory(e, out);
     return writePng(e, pixels);
 }

@@ -34,9 +34,9 @@ struct PngEncoder : ImageSink {
 void setupPngEncoder(PngEncoder& encoder, std::int32_t width, std::int32_t height, std::int32_t xPelsPerMeter,
                      std::int32_t yPelsPerMeter, bool interlaced);
 // Writes `pixels` (24-bit blue-green-red, bottom-up, rows padded to 4 bytes) as a PNG file. False
-// with the encoder's status set on failure: 50005 the file cannot be created or written (or the
-// width is above 89,478,485), 50001 no memory, 50010 zlib failed, 50000 the filtered image is larger
-// than 32 bits or the image is empty. A failed save leaves what was written in place.
+// with the encoder's status set on failure: CannotCreate the file cannot be created or written (or
+// the width is above 89,478,485), NoMemory, PngDeflate zlib failed, Failure the filtered image is
+// larger than 32 bits or the image is empty. A failed save leaves what was written in place.
 bool savePng(PngEncoder& encoder, const WideString& path, const std::uint8_t* pixels);
 // The same into memory (tests, fuzzing seeds, benchmarks).
 bool savePngToMemory(PngEncoder& encoder, std::vector<std::uint8_t>& out, const std::uint8_t* pixels);

@@ -16,7 +16,7 @@
 
 namespace {
 
-enum Filter { kNone = 0, kSub = 1, kUp = 2, kAverage = 3, kPaeth = 4 };
+enum class Filter { None, Sub, Up, Average, Paeth };
 
 inline std::uint8_t paethPredictor(int left, int up, int upperLeft) {
     // p = left + up - upperLeft; the distances of p to each neighbour. Selects rather than
@@ -29,13 +29,13 @@ inline std::uint8_t paethPredictor(int left, int up, int upperLeft) {
     return static_cast<std::uint8_t>(pa <= nearest ? left : upOrUpperLeft);
 }
 
-template <int F>
+template <Filter F>
 inline std::uint8_t reconstruct(std::uint8_t x, std::uint8_t left, std::uint8_t up, std::uint8_t upperLeft) {
-    if constexpr (F == kNone) return x;
-    if constexpr (F == kSub) return static_cast<std::uint8_t>(x + left);
-    if constexpr (F == kUp) return static_cast<std::uint8_t>(x + up);
-    if constexpr (F == kAverage) return static_cast<std::uint8_t>(x + ((left + up) >> 1));
-    if constexpr (F == kPaeth) return static_cast<std::uint8_t>(x + paethPredictor(left, up, upperLeft));
+    if constexpr (F == Filter::None) return x;
+    if constexpr (F == Filter::Sub) return static_cast<std::uint8_t>(x + left);
+    if constexpr (F == Filter::Up) return static_cast<std::uint8_t>(x + up);
+    if constexpr (F == Filter::Average) return static_cast<std::uint8_t>(x + ((left + up) >> 1));
+    if constexpr (F == Filter::Paeth) return static_cast<std::uint8_t>(x + paethPredictor(left, up, upperLeft));
 }
 
 // Pixel formats of 8 and 16 bits per sample: bytes per pixel in the row, the distance between the
@@ -179,10 +179,10 @@ void paethPairSse2(PngDecoder& d, std::uint8_t* rows, const std::uint8_t* above,
 }
 #endif
 
-template <class Format, int F>
+template <class Format, Filter F>
 void sampleRow(PngDecoder& d, std::uint8_t* output) {
 #ifdef VANTLE_PNG_SSE2
-    if constexpr (F == kPaeth && (std::is_same_v<Format, Rgb8> || std::is_same_v<Format, Rgba8>)) {
+    if constexpr (F == Filter::Paeth && (std::is_same_v<Format, Rgb8> || std::is_same_v<Format, Rgba8>)) {
         paethRowSse2<Format>(d, output);
         return;
     }
@@ -218,7 +218,7 @@ void sampleRow(PngDecoder& d, std::uint8_t* output) {
 
 // Depths 1, 2 and 4: the packed bytes are reconstructed with a filter unit of 1 and each handed to
 // the unpacker as soon as it is whole; the last byte may hold fewer pixels.
-template <int F>
+template <Filter F>
 void packedRow(PngDecoder& d, std::uint8_t* out) {
     const int n = d.rowBytes - 1;
     if (n < 1) return;
@@ -252,28 +252,32 @@ void unpackLastByte(PngDecoder& d, std::uint8_t*& out, std::uint8_t byte) {
     }
 }
 
+// rowRoutine is indexed by the row's filter byte.
+void setFilterRoutines(PngDecoder& d, PngRowRoutine none, PngRowRoutine sub, PngRowRoutine up, PngRowRoutine average,
+                       PngRowRoutine paeth) {
+    d.rowRoutine[0] = none;
+    d.rowRoutine[1] = sub;
+    d.rowRoutine[2] = up;
+    d.rowRoutine[3] = average;
+    d.rowRoutine[4] = paeth;
+}
+
 template <class Format>
 void useSampleRoutines(PngDecoder& d) {
     d.paethPair = nullptr;
 #ifdef VANTLE_PNG_SSE2
     if constexpr (std::is_same_v<Format, Rgb8> || std::is_same_v<Format, Rgba8>) d.paethPair = paethPairSse2<Format>;
 #endif
-    d.rowRoutine[kNone] = sampleRow<Format, kNone>;
-    d.rowRoutine[kSub] = sampleRow<Format, kSub>;
-    d.rowRoutine[kUp] = sampleRow<Format, kUp>;
-    d.rowRoutine[kAverage] = sampleRow<Format, kAverage>;
-    d.rowRoutine[kPaeth] = sampleRow<Format, kPaeth>;
+    setFilterRoutines(d, sampleRow<Format, Filter::None>, sampleRow<Format, Filter::Sub>, sampleRow<Format, Filter::Up>,
+                      sampleRow<Format, Filter::Average>, sampleRow<Format, Filter::Paeth>);
     d.filterUnit = Format::unit;
     d.outputBits = Format::colour ? 24 : 8;
 }
 
 template <int Depth>
 void usePackedRoutines(PngDecoder& d) {
-    d.rowRoutine[kNone] = packedRow<kNone>;
-    d.rowRoutine[kSub] = packedRow<kSub>;
-    d.rowRoutine[kUp] = packedRow<kUp>;
-    d.rowRoutine[kAverage] = packedRow<kAverage>;
-    d.rowRoutine[kPaeth] = packedRow<kPaeth>;
+    setFilterRoutines(d, packedRow<Filter::None>, packedRow<Filter::Sub>, packedRow<Filter::Up>,
+                      packedRow<Filter::Average>, packedRow<Filter::Paeth>);
     d.paethPair = nullptr;
     d.unpackByte = unpackByte<Depth>;
     d.unpackLastByte = unpackLastByte<Depth>;
@@ -315,11 +319,11 @@ bool selectRowRoutines(PngDecoder& d) {
         }
         break;
     default:
-        d.source.status = status::kPngBitDepth;
+        d.source.status = CodecStatus::PngBitDepth;
         return false;
     }
     if (!allowed) {
-        d.source.status = status::kPngColourType;
+        d.source.status = CodecStatus::PngColourType;
         return false;
     }
     d.bytesPerSample = d.bitDepth / 8;

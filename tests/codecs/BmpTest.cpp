@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codecs/ImageFormat.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -81,7 +82,7 @@ Bytes masks(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
 
 struct Decoded {
     ImageData* image = nullptr;
-    CodecStatus status = 0;
+    CodecStatus status = CodecStatus::Ok;
     ~Decoded() { freeImageData(image); }
     const std::uint8_t* px(std::uint32_t x, std::uint32_t y) const {
         const std::uint32_t stride = rowStride(image->header.biWidth, image->header.biBitCount);
@@ -147,7 +148,7 @@ TEST(Bmp, Written24BitFileHasTheDocumentedLayoutAndReadsBack) {
     EXPECT_EQ(h.biCompression, 0u);
     EXPECT_EQ(h.biClrUsed, 0u);
     EXPECT_EQ(h.biXPelsPerMeter, 3780);
-    EXPECT_EQ(d.image->sourceFormat, format::kBmp);
+    EXPECT_EQ(d.image->sourceFormat, ImageFormat::Bmp);
     EXPECT_EQ(d.image->sourceBitDepth, 24u);
     EXPECT_EQ(d.image->sourceFileSize, 78u);
     EXPECT_EQ(std::memcmp(d.image->pixels, pixels.data(), pixels.size()), 0);
@@ -164,7 +165,7 @@ TEST(Bmp, SaveToFileMatchesMemoryOutputAndFailuresAreReported) {
         sink.xResolution = 3780;
         sink.yResolution = 2835;
         ASSERT_TRUE(saveBmp(sink, dir.file(u"out.bmp"), nullptr, pixels.data()));
-        EXPECT_EQ(sink.status, 0u);
+        EXPECT_EQ(sink.status, CodecStatus::Ok);
     }
     EXPECT_EQ(readWholeFile(dir.file(u"out.bmp")), memory);
     {
@@ -178,20 +179,20 @@ TEST(Bmp, SaveToFileMatchesMemoryOutputAndFailuresAreReported) {
         ImageSink sink;
         setGeometry(sink.reducer, 5, 3, 24, 24);
         EXPECT_FALSE(saveBmp(sink, dir.file(u"no-folder/out.bmp"), nullptr, pixels.data()));
-        EXPECT_EQ(sink.status, status::kCannotCreate);
+        EXPECT_EQ(sink.status, CodecStatus::CannotCreate);
     }
     struct Case {
         std::uint32_t width, height, sourceDepth, targetDepth;
         CodecStatus expected;
     } cases[] = {
-        {5, 3, 24, 4, status::kCannotConvert},   // only 24 -> 8 is converted
-        {5, 3, 8, 24, status::kCannotConvert},
-        {0, 3, 24, 24, status::kNoMemory},       // no pixel bytes
-        {70000, 70000, 24, 24, status::kNoMemory},  // beyond 32 bits
+        {5, 3, 24, 4, CodecStatus::CannotConvert},   // only 24 -> 8 is converted
+        {5, 3, 8, 24, CodecStatus::CannotConvert},
+        {0, 3, 24, 24, CodecStatus::NoMemory},       // no pixel bytes
+        {70000, 70000, 24, 24, CodecStatus::NoMemory},  // beyond 32 bits
     };
     for (const Case& c : cases) {
         Bytes out;
-        CodecStatus s = 0;
+        CodecStatus s = CodecStatus::Ok;
         EXPECT_FALSE(encode(c.width, c.height, c.sourceDepth, c.targetDepth, nullptr, pixels.data(), out, &s));
         EXPECT_EQ(s, c.expected) << c.width << " " << c.sourceDepth << "->" << c.targetDepth;
     }
@@ -430,21 +431,21 @@ TEST(Bmp, RefusedFiles) {
         Bytes file;
         CodecStatus expected;
     } cases[] = {
-        {"shorter than 54", Bytes(53, 'B'), status::kBadFile},
-        {"top-down", with([](BmpSpec& s) { s.height = -2; }), status::kBadHeader},
-        {"zero width", with([](BmpSpec& s) { s.width = 0; }), status::kBadHeader},
-        {"2 bits", with([](BmpSpec& s) { s.bits = 2; }), status::kBadHeader},
-        {"RLE8", with([](BmpSpec& s) { s.bits = 8, s.compression = BI_RLE8, s.table.assign(1024, 0); }), status::kBadHeader},
-        {"RLE4", with([](BmpSpec& s) { s.bits = 4, s.compression = BI_RLE4, s.table.assign(64, 0); }), status::kBadHeader},
-        {"24-bit bit fields", with([](BmpSpec& s) { s.compression = BI_BITFIELDS; }), status::kBadHeader},
-        {"16-bit RLE", with([](BmpSpec& s) { s.bits = 16, s.compression = BI_RLE8; }), status::kBadHeader},
-        {"32-bit alpha bit fields", with([](BmpSpec& s) { s.bits = 32, s.compression = 6; }), status::kBadHeader},
-        {"24-bit short", with([](BmpSpec& s) { s.pixels.resize(15); }), status::kBadFile},
-        {"8-bit without its table", with([](BmpSpec& s) { s.bits = 8; }), status::kBadFile},
-        {"1-bit short", with([](BmpSpec& s) { s.bits = 1, s.height = 5, s.table.assign(8, 0); }), status::kBadFile},
-        {"bit fields cut off", Bytes(), status::kBadFile},
-        {"pixels past the end", with([](BmpSpec& s) { s.offBits = 1000; }), status::kBadFile},
-        {"too large", with([](BmpSpec& s) { s.bits = 16, s.width = 70000, s.height = 70000; }), status::kBadHeader},
+        {"shorter than 54", Bytes(53, 'B'), CodecStatus::BadFile},
+        {"top-down", with([](BmpSpec& s) { s.height = -2; }), CodecStatus::BadHeader},
+        {"zero width", with([](BmpSpec& s) { s.width = 0; }), CodecStatus::BadHeader},
+        {"2 bits", with([](BmpSpec& s) { s.bits = 2; }), CodecStatus::BadHeader},
+        {"RLE8", with([](BmpSpec& s) { s.bits = 8, s.compression = BI_RLE8, s.table.assign(1024, 0); }), CodecStatus::BadHeader},
+        {"RLE4", with([](BmpSpec& s) { s.bits = 4, s.compression = BI_RLE4, s.table.assign(64, 0); }), CodecStatus::BadHeader},
+        {"24-bit bit fields", with([](BmpSpec& s) { s.compression = BI_BITFIELDS; }), CodecStatus::BadHeader},
+        {"16-bit RLE", with([](BmpSpec& s) { s.bits = 16, s.compression = BI_RLE8; }), CodecStatus::BadHeader},
+        {"32-bit alpha bit fields", with([](BmpSpec& s) { s.bits = 32, s.compression = 6; }), CodecStatus::BadHeader},
+        {"24-bit short", with([](BmpSpec& s) { s.pixels.resize(15); }), CodecStatus::BadFile},
+        {"8-bit without its table", with([](BmpSpec& s) { s.bits = 8; }), CodecStatus::BadFile},
+        {"1-bit short", with([](BmpSpec& s) { s.bits = 1, s.height = 5, s.table.assign(8, 0); }), CodecStatus::BadFile},
+        {"bit fields cut off", Bytes(), CodecStatus::BadFile},
+        {"pixels past the end", with([](BmpSpec& s) { s.offBits = 1000; }), CodecStatus::BadFile},
+        {"too large", with([](BmpSpec& s) { s.bits = 16, s.width = 70000, s.height = 70000; }), CodecStatus::BadHeader},
     };
     // A 16-bit BI_BITFIELDS file that ends inside its masks.
     {

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <vector>
 
+#include "support/CodecPrinting.h"
+
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
@@ -60,7 +62,7 @@ Bytes masks(std::uint32_t red, std::uint32_t green, std::uint32_t blue) {
 
 struct Pasted {
     ImageData* image = nullptr;
-    CodecStatus status = 0;
+    CodecStatus status = CodecStatus::Ok;
     ~Pasted() { freeImageData(image); }
 };
 void paste(const Bytes& block, Pasted& out) {
@@ -83,7 +85,7 @@ TEST(ClipboardCopy, ThreeByTwoBlockAndRoundTrip) {
     sink.yResolution = 2835;
     Bytes block;
     ASSERT_TRUE(copyToClipboard(sink, nullptr, pixels, block));
-    EXPECT_EQ(sink.status, 0u);
+    EXPECT_EQ(sink.status, CodecStatus::Ok);
     ASSERT_EQ(block.size(), 40u + 24u);
     BITMAPINFOHEADER h;
     std::memcpy(&h, block.data(), 40);
@@ -106,7 +108,7 @@ TEST(ClipboardCopy, ThreeByTwoBlockAndRoundTrip) {
     EXPECT_EQ(img.header.biBitCount, 24);
     EXPECT_EQ(img.header.biXPelsPerMeter, 0);
     EXPECT_EQ(img.header.biYPelsPerMeter, 0);
-    EXPECT_EQ(img.sourceFormat, 1);
+    EXPECT_EQ(img.sourceFormat, ImageFormat::Bmp);
     EXPECT_EQ(img.sourceBitDepth, 24u);
     EXPECT_EQ(img.sourceFileSize, 54u + 24u);
     EXPECT_EQ(std::memcmp(img.pixels, pixels, 24), 0);
@@ -131,7 +133,7 @@ TEST(ClipboardCopy, PaletteImagesAndRefusals) {
 
     setGeometry(sink.reducer, 3, 2, 16, 16);
     EXPECT_FALSE(copyToClipboard(sink, palette, pixels, block));
-    EXPECT_EQ(sink.status, status::kCannotConvert);
+    EXPECT_EQ(sink.status, CodecStatus::CannotConvert);
     EXPECT_TRUE(block.empty());
 }
 
@@ -237,15 +239,15 @@ TEST(ClipboardPaste, UnsupportedBitmapsRefused) {
     };
     const Bytes row24 = {1, 2, 3, 0};
     const Case cases[] = {
-        {"top-down", dib(1, -1, 24, BI_RGB, {}, row24), status::kBadHeader},
-        {"zero width", dib(0, 1, 24, BI_RGB, {}, row24), status::kBadHeader},
-        {"core header", dib(1, 1, 24, BI_RGB, {}, row24, 0, 12), status::kBadHeader},
-        {"2 bits", dib(1, 1, 2, BI_RGB, table(4), row24), status::kBadHeader},
-        {"24-bit fields", dib(1, 1, 24, BI_BITFIELDS, masks(0xFF0000, 0xFF00, 0xFF), row24), status::kBadHeader},
-        {"RLE8", dib(1, 1, 8, BI_RLE8, table(256), row24), status::kBadHeader},
-        {"JPEG", dib(1, 1, 32, 4, {}, row24), status::kBadHeader},
-        {"too large", dib(0x7FFFFFFF, 0x7FFFFFFF, 24, BI_RGB, {}, row24), status::kBadHeader},
-        {"header cut", Bytes(39, 0), status::kBadFile},
+        {"top-down", dib(1, -1, 24, BI_RGB, {}, row24), CodecStatus::BadHeader},
+        {"zero width", dib(0, 1, 24, BI_RGB, {}, row24), CodecStatus::BadHeader},
+        {"core header", dib(1, 1, 24, BI_RGB, {}, row24, 0, 12), CodecStatus::BadHeader},
+        {"2 bits", dib(1, 1, 2, BI_RGB, table(4), row24), CodecStatus::BadHeader},
+        {"24-bit fields", dib(1, 1, 24, BI_BITFIELDS, masks(0xFF0000, 0xFF00, 0xFF), row24), CodecStatus::BadHeader},
+        {"RLE8", dib(1, 1, 8, BI_RLE8, table(256), row24), CodecStatus::BadHeader},
+        {"JPEG", dib(1, 1, 32, 4, {}, row24), CodecStatus::BadHeader},
+        {"too large", dib(0x7FFFFFFF, 0x7FFFFFFF, 24, BI_RGB, {}, row24), CodecStatus::BadHeader},
+        {"header cut", Bytes(39, 0), CodecStatus::BadFile},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -280,7 +282,7 @@ TEST(ClipboardPaste, TruncatedBlocksRefused) {
             Pasted p;
             paste(cut, p);
             ASSERT_EQ(p.image, nullptr) << size;
-            ASSERT_EQ(p.status, status::kBadFile) << size;
+            ASSERT_EQ(p.status, CodecStatus::BadFile) << size;
         }
         Pasted whole;
         paste(full, whole);

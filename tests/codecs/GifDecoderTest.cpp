@@ -34,7 +34,7 @@ TEST(GifDecoder, ReadsFirstImageBottomUpWithPalette) {
         EXPECT_EQ(h.biCompression, 0u);
         EXPECT_EQ(h.biClrUsed, 0u);
         EXPECT_EQ(h.biXPelsPerMeter, 0);
-        EXPECT_EQ(d.image->sourceFormat, 5);
+        EXPECT_EQ(d.image->sourceFormat, ImageFormat::Gif);
         EXPECT_EQ(d.image->sourceBitDepth, 2u);
         EXPECT_EQ(d.image->sourceFileSize, file.size());
         // The top picture row is the last buffer row; rows are padded to 4 bytes with zeros.
@@ -91,29 +91,29 @@ TEST(GifDecoder, RejectsBrokenStructureWithItsCode) {
         Bytes file;
         CodecStatus expected;
     } cases[] = {
-        {"bad version", patched(good, 5, 'b'), status::kDamaged},
-        {"bad signature", patched(good, 0, 'P'), status::kDamaged},
-        {"shorter than the screen descriptor", cut(good, 12), status::kDamaged},
-        {"zero screen width", patched(patched(good, 6, 0), 7, 0), status::kBadHeader},
-        {"zero screen height", patched(patched(good, 8, 0), 9, 0), status::kBadHeader},
-        {"global table past the end", cut(header(4, 4, 8), 13 + 700), status::kDamaged},
-        {"trailer before any image", [&] { Bytes f = base; f.push_back(0x3B); return f; }(), status::kDamaged},
-        {"end of data before any image", onlyExtensions, status::kDamaged},
+        {"bad version", patched(good, 5, 'b'), CodecStatus::Damaged},
+        {"bad signature", patched(good, 0, 'P'), CodecStatus::Damaged},
+        {"shorter than the screen descriptor", cut(good, 12), CodecStatus::Damaged},
+        {"zero screen width", patched(patched(good, 6, 0), 7, 0), CodecStatus::BadHeader},
+        {"zero screen height", patched(patched(good, 8, 0), 9, 0), CodecStatus::BadHeader},
+        {"global table past the end", cut(header(4, 4, 8), 13 + 700), CodecStatus::Damaged},
+        {"trailer before any image", [&] { Bytes f = base; f.push_back(0x3B); return f; }(), CodecStatus::Damaged},
+        {"end of data before any image", onlyExtensions, CodecStatus::Damaged},
         {"unknown extension label", [&] { Bytes f = base; append(f, {0x21, 0x02, 0}); return withImage(f); }(),
-         status::kBadFile},
+         CodecStatus::BadFile},
         {"unknown block introducer", [&] { Bytes f = base; f.push_back(0x00); return withImage(f); }(),
-         status::kBadFile},
-        {"image right of the screen", patched(good, desc + 1, 3), status::kDamaged},
-        {"image below the screen", patched(good, desc + 3, 3), status::kDamaged},
-        {"no colour table", noTable, status::kDamaged},
-        {"local table past the end", localPastEnd, status::kDamaged},
-        {"minimum code size 1", patched(good, desc + 10, 1), status::kDamaged},
-        {"minimum code size 9", patched(good, desc + 10, 9), status::kDamaged},
-        {"empty image data", emptyData, status::kDamaged},
-        {"sub-block past the end", subBlockPastEnd, status::kDamaged},
-        {"comment past the end", commentPastEnd, status::kDamaged},
-        {"graphic control past the end", shortControl, status::kDamaged},
-        {"application block past the end", shortApplication, status::kDamaged},
+         CodecStatus::BadFile},
+        {"image right of the screen", patched(good, desc + 1, 3), CodecStatus::Damaged},
+        {"image below the screen", patched(good, desc + 3, 3), CodecStatus::Damaged},
+        {"no colour table", noTable, CodecStatus::Damaged},
+        {"local table past the end", localPastEnd, CodecStatus::Damaged},
+        {"minimum code size 1", patched(good, desc + 10, 1), CodecStatus::Damaged},
+        {"minimum code size 9", patched(good, desc + 10, 9), CodecStatus::Damaged},
+        {"empty image data", emptyData, CodecStatus::Damaged},
+        {"sub-block past the end", subBlockPastEnd, CodecStatus::Damaged},
+        {"comment past the end", commentPastEnd, CodecStatus::Damaged},
+        {"graphic control past the end", shortControl, CodecStatus::Damaged},
+        {"application block past the end", shortApplication, CodecStatus::Damaged},
     };
     ASSERT_TRUE(decode(good));
     for (const auto& c : cases) {
@@ -140,7 +140,7 @@ TEST(GifDecoder, EveryTruncationFailsCleanly) {
         Decoded d = decode(Bytes(f.begin(), f.begin() + static_cast<std::ptrdiff_t>(n)));
         if (n < complete) {
             EXPECT_FALSE(d);
-            EXPECT_EQ(d.status, status::kDamaged);
+            EXPECT_EQ(d.status, CodecStatus::Damaged);
         } else {
             EXPECT_TRUE(d);
         }
@@ -326,7 +326,7 @@ TEST(GifDecoder, LoadsFromAFile) {
 
     ImageSource missing;
     EXPECT_EQ(loadGif(missing, dir.file(u"missing.gif")), nullptr);
-    EXPECT_EQ(missing.status, status::kBadFile);
+    EXPECT_EQ(missing.status, CodecStatus::BadFile);
     discard(missing);
 }
 

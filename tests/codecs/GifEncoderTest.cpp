@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "GifFixtures.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 
 using namespace giftest;
@@ -60,7 +61,7 @@ std::vector<unsigned> codesOf(const Bytes& data) {
 
 TEST(GifEncoder, OneByOneFileLayout) {
     const Bytes px = bgrImage(1, 1, [](auto, auto) { return 0x0A141Eu; });
-    CodecStatus st = 1;
+    CodecStatus st = CodecStatus::Failure;
     const Bytes f = encode(px, 1, 1, false, &st);
     ASSERT_EQ(f.size(), 799u) << st;
     EXPECT_EQ(Bytes(f.begin(), f.begin() + 16), (Bytes{'G', 'I', 'F', '8', '9', 'a', 1, 0, 1, 0, 0xF7, 0, 0, 10, 20, 30}));
@@ -204,17 +205,17 @@ TEST(GifEncoder, RefusalsAndFailuresGiveTheirCodes) {
         bool fileLeft;
     };
     Case cases[] = {
-        {"65536 wide", 65536, 1, px.data(), dir.file(u"wide.gif"), status::kCannotCreate, false},
-        {"65536 high", 1, 65536, px.data(), dir.file(u"high.gif"), status::kCannotCreate, false},
-        {"uncreatable", 2, 2, px.data(), dir.file(u"no-such-folder/x.gif"), status::kCannotCreate, false},
-        {"reduction fails", 2, 2, nullptr, dir.file(u"null.gif"), status::kCannotConvert, true},
-        {"written", 2, 2, px.data(), dir.file(u"ok.gif"), 0, true},
+        {"65536 wide", 65536, 1, px.data(), dir.file(u"wide.gif"), CodecStatus::CannotCreate, false},
+        {"65536 high", 1, 65536, px.data(), dir.file(u"high.gif"), CodecStatus::CannotCreate, false},
+        {"uncreatable", 2, 2, px.data(), dir.file(u"no-such-folder/x.gif"), CodecStatus::CannotCreate, false},
+        {"reduction fails", 2, 2, nullptr, dir.file(u"null.gif"), CodecStatus::CannotConvert, true},
+        {"written", 2, 2, px.data(), dir.file(u"ok.gif"), CodecStatus::Ok, true},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.name);
         ImageSink sink;
         setGeometry(sink.reducer, c.w, c.h, 24, 8);
-        EXPECT_EQ(saveGif(sink, c.path, nullptr, c.pixels, false), c.expected == 0);
+        EXPECT_EQ(saveGif(sink, c.path, nullptr, c.pixels, false), c.expected == CodecStatus::Ok);
         EXPECT_EQ(sink.status, c.expected);
         discard(sink);
         EXPECT_EQ(platform::pathExists(c.path.c_str()), c.fileLeft);
@@ -233,7 +234,7 @@ TEST(GifEncoder, FailedWriteIsReported) {
     const WideString full = WideString::fromUtf8("/dev/full");
     if (!platform::pathExists(full.c_str())) GTEST_SKIP() << "no /dev/full";
     EXPECT_FALSE(saveGif(sink, full, nullptr, px.data(), false));
-    EXPECT_EQ(sink.status, status::kCannotCreate);
+    EXPECT_EQ(sink.status, CodecStatus::CannotCreate);
 }
 #endif
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "codecs/Gif.h"
+#include "support/CodecPrinting.h"
 
 namespace giftest {
 
@@ -94,7 +95,7 @@ inline void imageData(Bytes& b, unsigned minCodeSize, const Bytes& data, std::si
 }
 
 struct Decoded {
-    CodecStatus status = 0;
+    CodecStatus status = CodecStatus::Ok;
     std::unique_ptr<ImageData, void (*)(ImageData*)> image{nullptr, freeImageData};
     explicit operator bool() const { return image != nullptr; }
     std::uint32_t width() const { return static_cast<std::uint32_t>(image->header.biWidth); }

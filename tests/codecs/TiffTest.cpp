@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "codecs/ImageFormat.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -80,7 +81,7 @@ private:
 
 struct Decoded {
     ImageData* image = nullptr;
-    CodecStatus status = 0;
+    CodecStatus status = CodecStatus::Ok;
     ~Decoded() { freeImageData(image); }
     // Pixel (x, y) with y counted from the top of the picture.
     const std::uint8_t* px(std::uint32_t x, std::uint32_t y) const {
@@ -223,7 +224,7 @@ TEST(Tiff, WrittenFileReadsBackWithUnpaddedStrip) {
     EXPECT_EQ(image->header.biHeight, 2);
     EXPECT_EQ(image->header.biXPelsPerMeter, 3780);
     EXPECT_EQ(image->header.biYPelsPerMeter, 2835);
-    EXPECT_EQ(image->sourceFormat, format::kTiff);
+    EXPECT_EQ(image->sourceFormat, ImageFormat::Tiff);
     EXPECT_EQ(image->sourceBitDepth, 24u);
     EXPECT_EQ(image->sourceFileSize, 198u);
     EXPECT_EQ(std::memcmp(image->pixels, pixels.data(), pixels.size()), 0);
@@ -234,15 +235,15 @@ TEST(Tiff, EncoderRefusals) {
     TempDir dir;
     const Bytes pixels(16, 0);
     Bytes out;
-    CodecStatus s = 0;
+    CodecStatus s = CodecStatus::Ok;
     EXPECT_FALSE(encode(1, 1, pixels, 0, out, 8, &s));
-    EXPECT_EQ(s, status::kCannotCreate);
+    EXPECT_EQ(s, CodecStatus::CannotCreate);
     EXPECT_FALSE(encode(70000, 70000, pixels, 0, out, 24, &s));  // strip beyond 32 bits
-    EXPECT_EQ(s, status::kCannotCreate);
+    EXPECT_EQ(s, CodecStatus::CannotCreate);
     ImageSink sink;
     setGeometry(sink.reducer, 1, 1, 24, 24);
     EXPECT_FALSE(saveTiff(sink, dir.file(u"missing/out.tif"), nullptr, pixels.data()));
-    EXPECT_EQ(sink.status, status::kCannotCreate);
+    EXPECT_EQ(sink.status, CodecStatus::CannotCreate);
 }
 
 TEST(Tiff, RgbInBothByteOrdersDepthsAndStripLayouts) {
@@ -459,40 +460,40 @@ TEST(Tiff, RefusedFiles) {
         Bytes file;
         CodecStatus expected;
     } cases[] = {
-        {"shorter than 8", Bytes{'I', 'I', 42, 0, 8, 0, 0}, status::kDamaged},
-        {"bad byte order", patched(valid, 0, 'X'), status::kDamaged},
-        {"not 42", patched(valid, 2, 43), status::kDamaged},
-        {"directory past the end", patched(valid, 7, 0x40), status::kDamaged},
-        {"entries past the end", patched(valid, 9, 0x40), status::kDamaged},
-        {"LZW", rgb([](TiffBuilder& t) { t.entry(259, kShort, 1, 5); }), status::kBadHeader},
-        {"PackBits", rgb([](TiffBuilder& t) { t.entry(259, kShort, 1, 32773); }), status::kBadHeader},
-        {"planar", rgb([](TiffBuilder& t) { t.entry(284, kShort, 1, 2); }), status::kBadHeader},
-        {"width as text", rgb([](TiffBuilder& t) { t.entry(256, kAscii, 1, 2); }), status::kDamaged},
-        {"zero width", rgb([](TiffBuilder& t) { t.entry(256, kLong, 1, 0); }), status::kDamaged},
-        {"negative height", rgb([](TiffBuilder& t) { t.entry(257, kLong, 1, 0x80000000); }), status::kBadHeader},
+        {"shorter than 8", Bytes{'I', 'I', 42, 0, 8, 0, 0}, CodecStatus::Damaged},
+        {"bad byte order", patched(valid, 0, 'X'), CodecStatus::Damaged},
+        {"not 42", patched(valid, 2, 43), CodecStatus::Damaged},
+        {"directory past the end", patched(valid, 7, 0x40), CodecStatus::Damaged},
+        {"entries past the end", patched(valid, 9, 0x40), CodecStatus::Damaged},
+        {"LZW", rgb([](TiffBuilder& t) { t.entry(259, kShort, 1, 5); }), CodecStatus::BadHeader},
+        {"PackBits", rgb([](TiffBuilder& t) { t.entry(259, kShort, 1, 32773); }), CodecStatus::BadHeader},
+        {"planar", rgb([](TiffBuilder& t) { t.entry(284, kShort, 1, 2); }), CodecStatus::BadHeader},
+        {"width as text", rgb([](TiffBuilder& t) { t.entry(256, kAscii, 1, 2); }), CodecStatus::Damaged},
+        {"zero width", rgb([](TiffBuilder& t) { t.entry(256, kLong, 1, 0); }), CodecStatus::Damaged},
+        {"negative height", rgb([](TiffBuilder& t) { t.entry(257, kLong, 1, 0x80000000); }), CodecStatus::BadHeader},
         {"unequal bits", rgb([](TiffBuilder& t) { t.entry(258, kShort, 3, t.data(t.shorts({8, 8, 16}))); }),
-         status::kBadHeader},
-        {"bits past the end", rgb([](TiffBuilder& t) { t.entry(258, kShort, 3, 0x100000); }), status::kDamaged},
-        {"repeated strip offsets", rgb([](TiffBuilder& t) { t.entry(273, kLong, 1, 0); }), status::kDamaged},
-        {"strip offsets as text", rgb([](TiffBuilder& t) { t.entry(273, kAscii, 1, 0); }), status::kDamaged},
-        {"zero strips", rgb([](TiffBuilder& t) { t.entry(273, kLong, 0, 0); }), status::kDamaged},
-        {"too many strips", rgb([](TiffBuilder& t) { t.entry(273, kLong, 1u << 30, 0); }), status::kBadHeader},
-        {"strip array past the end", rgb([](TiffBuilder& t) { t.entry(279, kLong, 4, 0x100000); }), status::kDamaged},
+         CodecStatus::BadHeader},
+        {"bits past the end", rgb([](TiffBuilder& t) { t.entry(258, kShort, 3, 0x100000); }), CodecStatus::Damaged},
+        {"repeated strip offsets", rgb([](TiffBuilder& t) { t.entry(273, kLong, 1, 0); }), CodecStatus::Damaged},
+        {"strip offsets as text", rgb([](TiffBuilder& t) { t.entry(273, kAscii, 1, 0); }), CodecStatus::Damaged},
+        {"zero strips", rgb([](TiffBuilder& t) { t.entry(273, kLong, 0, 0); }), CodecStatus::Damaged},
+        {"too many strips", rgb([](TiffBuilder& t) { t.entry(273, kLong, 1u << 30, 0); }), CodecStatus::BadHeader},
+        {"strip array past the end", rgb([](TiffBuilder& t) { t.entry(279, kLong, 4, 0x100000); }), CodecStatus::Damaged},
         {"unpaired strips",
          rgb([](TiffBuilder& t) { t.entry(273, kLong, 1, 1024), t.entry(279, kLong, 2, t.data(t.longs({3, 3}))); },
              2, 1, false),
-         status::kDamaged},
+         CodecStatus::Damaged},
         {"no strip byte counts", rgb([](TiffBuilder& t) { t.entry(273, kLong, 1, 1024); }, 2, 1, false),
-         status::kDamaged},
+         CodecStatus::Damaged},
         {"strip past the end",
          rgb([](TiffBuilder& t) { t.entry(273, kLong, 1, 1024), t.entry(279, kLong, 1, 0x100000); }, 2, 1, false),
-         status::kBadFile},
+         CodecStatus::BadFile},
         {"strips beyond 32 bits",
          rgb([](TiffBuilder& t) {
              t.entryShorts(273, 1024, 1024), t.entry(279, kLong, 2, t.data(t.longs({0xFFFFFFFF, 0xFFFFFFFF})));
          }, 2, 1, false),
-         status::kBadHeader},
-        {"too large", rgb([](TiffBuilder&) {}, 100000, 100000), status::kBadHeader},
+         CodecStatus::BadHeader},
+        {"too large", rgb([](TiffBuilder&) {}, 100000, 100000), CodecStatus::BadHeader},
     };
     for (const Case& c : cases) {
         Decoded d;
@@ -517,13 +518,13 @@ TEST(Tiff, RefusedFiles) {
         Bytes file;
         CodecStatus expected;
     } more[] = {
-        {"no photometric", grey(99, 8, false), status::kBadHeader},
-        {"CMYK", grey(5, 8, false), status::kBadHeader},
-        {"2-bit grey", grey(1, 2, false), status::kBadHeader},
-        {"16-bit grey", grey(1, 16, false), status::kBadHeader},
-        {"palette without map", grey(3, 4, false), status::kBadHeader},
-        {"map past the end", grey(3, 4, true), status::kBadFile},
-        {"RGB with one sample count", grey(2, 8, false), status::kBadHeader},
+        {"no photometric", grey(99, 8, false), CodecStatus::BadHeader},
+        {"CMYK", grey(5, 8, false), CodecStatus::BadHeader},
+        {"2-bit grey", grey(1, 2, false), CodecStatus::BadHeader},
+        {"16-bit grey", grey(1, 16, false), CodecStatus::BadHeader},
+        {"palette without map", grey(3, 4, false), CodecStatus::BadHeader},
+        {"map past the end", grey(3, 4, true), CodecStatus::BadFile},
+        {"RGB with one sample count", grey(2, 8, false), CodecStatus::BadHeader},
     };
     for (const auto& c : more) {
         Decoded d;

@@ -11,6 +11,7 @@
 #include "codecs/Tiff.h"
 #include "codecs/jpeg/JpegCodec.h"
 #include "codecs/png/PngEncoder.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -31,7 +32,7 @@ void onBusy(bool b) { calls.busy.push_back(b); }
 void onError(std::uint32_t id) { calls.errors.push_back(id); }
 void onCrosshair() { ++calls.crosshair; }
 // A plug-in that reads anything as a 2 x 1 8-bit image of palette entries 0 and 1.
-ImageData* fakePlugin(const WideString&, const WideString&) {
+ImageData* fakePlugin(const WideString&) {
     ++calls.plugin;
     if (!calls.pluginDecodes) return nullptr;
     ImageData* image = allocImageData();
@@ -72,9 +73,9 @@ protected:
 
 TEST_F(DocumentLoad, EightBitImageIsInstalledAsTwentyFourBit) {
     const WideString path = eightBitBmp(u"eight.bmp");
-    CodecStatus why = 1;
+    CodecStatus why = CodecStatus::Failure;
     ASSERT_TRUE(LoadDocument(document, &path, host, &why));
-    EXPECT_EQ(why, 0u);
+    EXPECT_EQ(why, CodecStatus::Ok);
     const BITMAPINFOHEADER& h = document.header;
     EXPECT_EQ(h.biBitCount, 24);
     EXPECT_EQ(h.biWidth, 3);
@@ -106,9 +107,9 @@ TEST_F(DocumentLoad, EightBitImageIsInstalledAsTwentyFourBit) {
 TEST_F(DocumentLoad, WithoutAViewNoShadedCopyIsMade) {
     host.showsImage = false;
     const WideString path = eightBitBmp(u"eight.bmp");
-    CodecStatus why = 1;
+    CodecStatus why = CodecStatus::Failure;
     ASSERT_TRUE(LoadDocument(document, &path, host, &why));
-    EXPECT_EQ(why, 0u);
+    EXPECT_EQ(why, CodecStatus::Ok);
     EXPECT_EQ(document.header.biBitCount, 24);
     ASSERT_NE(document.sourcePixels, nullptr);
     EXPECT_EQ(document.shadedPixels, nullptr);
@@ -192,14 +193,14 @@ TEST_F(DocumentLoad, FailuresEmptyTheDocumentButKeepThePath) {
         Bytes content;  // empty: no file at all
         CodecStatus why;
     } cases[] = {
-        {u"missing.bmp", {}, status::kBadFile},
-        {u"short.bmp", {'B', 'M', 1}, status::kBadFile},         // shorter than 8 bytes
-        {u"text.bmp", Bytes(20, 'x'), status::kBadHeader},       // recognised by nothing
-        {u"cut.bmp", {'B', 'M', 0, 0, 0, 0, 0, 0, 0}, status::kBadFile},  // the BMP decoder refuses it
+        {u"missing.bmp", {}, CodecStatus::BadFile},
+        {u"short.bmp", {'B', 'M', 1}, CodecStatus::BadFile},         // shorter than 8 bytes
+        {u"text.bmp", Bytes(20, 'x'), CodecStatus::BadHeader},       // recognised by nothing
+        {u"cut.bmp", {'B', 'M', 0, 0, 0, 0, 0, 0, 0}, CodecStatus::BadFile},  // the BMP decoder refuses it
     };
     for (const Case& c : cases) {
         const WideString path = c.content.empty() ? dir.file(c.name) : dir.write(c.name, c.content);
-        CodecStatus why = 0;
+        CodecStatus why = CodecStatus::Ok;
         EXPECT_FALSE(LoadDocument(document, &path, host, &why));
         EXPECT_EQ(why, c.why);
         EXPECT_TRUE(document.loadFailed);

@@ -17,6 +17,7 @@
 #include "imaging/OutputFilters.h"
 #include "imaging/Resample.h"
 #include "platform/platform.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 #include "trim/Perspective.h"
 
@@ -375,7 +376,7 @@ TEST_F(OutputJobTest, EveryFormatIsWrittenAndReadsBackAtItsSize) {
             continue;
         }
         Document back;
-        CodecStatus why = 0;
+        CodecStatus why = CodecStatus::Ok;
         ASSERT_TRUE(LoadDocument(back, &placed, DocumentHost{}, &why)) << why;
         EXPECT_EQ(back.header.biWidth, 20);
         EXPECT_EQ(back.header.biHeight, 15);

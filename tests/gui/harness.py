@@ -471,6 +471,19 @@ class Vantle:
         selected = int(lines[-1].split()[1])
         return [line.rstrip("\r").split("\t") for line in lines[:-1]], selected
 
+    def dlg_checks(self, control):
+        """The check boxes of a list view's rows, as booleans."""
+        return [line.strip() == "1" for line in self.msg("dlg-checks", control).splitlines()]
+
+    def dlg_row_rect(self, control, row):
+        return tuple(int(v) for v in self.msg("dlg-row-rect", control, row).split())
+
+    def dlg_click_row(self, control, row, clicks=1):
+        """A click on a list view row's text (its check box lies at the left end)."""
+        left, top, right, bottom = self.dlg_row_rect(control, row)
+        self.display.xdotool("mousemove", left + 40, (top + bottom) // 2, "sleep", 0.2, "click", "--repeat", clicks,
+                             "--delay", 80, 1)
+
     def wait_message_box(self, timeout=20):
         """The message box over the dialog: (caption, [texts])."""
         out = wait_for(lambda: self.msg("dlg-msgbox", check=False), timeout, "a message box", interval=0.2)

@@ -3,6 +3,7 @@
 #include "codecs/jpeg/JpegCodec.h"
 #include "document/OutputJob.h"
 #include "shell/Language_win32.h"
+#include "shell/PluginSettings.h"
 #include "ui/app/App.h"
 #include "ui/document/Documents.h"
 #include "ui/filelist/FileListWindow.h"
@@ -16,7 +17,7 @@ void setBusyCursor(bool busy) { SetCursor(LoadCursorW(nullptr, busy ? IDC_WAIT :
 
 DocumentHost windowHost() {
     DocumentHost host;
-    host.pluginFolder = &app.settings.pluginFolder;
+    UsePlugins(host, app.settings);
     host.showError = [](std::uint32_t id) { showErrorMessage(id); };
     host.setBusy = setBusyCursor;
     host.forgetCrosshair = forgetCrosshair;
@@ -51,13 +52,13 @@ void afterTrim(bool refit) {
 }  // namespace
 
 bool openDocument(const WideString* path, bool refreshList) {
-    CodecStatus why = 0;
+    CodecStatus why = CodecStatus::Ok;
     WideString target;
     if (path) target.assign(*path);  // the path may live in a list that the refresh replaces
     const bool loaded = LoadDocument(app.document, path ? &target : nullptr, windowHost(), &why);
     invalidateShading();
     // A file that cannot be read shows no box: the view says so. Running out of memory is told.
-    if (!loaded && why == status::kNoMemory) showErrorMessage(kMessageOutOfMemory);
+    if (!loaded && why == CodecStatus::NoMemory) showErrorMessage(kMessageOutOfMemory);
     fitView();
     writeZoomBox();
     rememberDocumentFolder();

@@ -4,6 +4,7 @@
 
 #include "shell/FileDialogs.h"
 #include "shell/Language_win32.h"
+#include "shell/PluginSettings.h"
 #include "ui/app/App.h"
 #include "ui/document/Documents.h"
 #include "ui/filelist/FileListWindow.h"
@@ -12,8 +13,11 @@ namespace {
 
 const wchar_t* wide(const char16_t* text) { return reinterpret_cast<const wchar_t*>(text); }
 
-// The plug-ins' file patterns; the program has no plug-in host yet.
-std::vector<WideString> pluginPatterns() { return {}; }
+// The plug-ins' file patterns, whole, as they wrote them.
+std::vector<WideString> pluginPatterns() {
+    PluginHost host = PluginHostFor(app.settings);
+    return collectPatterns(host, true);
+}
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 bool registerListClass();
 // RefreshList for the document, then the list box.
 void refreshFileList();
+// The extensions the list shows are read again at the next refresh (the plug-ins changed).
+void forgetFileListPatterns();
 void showListWindow();  // command kFileList
 bool listWindowOpen();
 // Closed for trim mode or a dialog; with `reopenLater` it comes back at reopenListWindow.

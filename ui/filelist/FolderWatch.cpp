@@ -2,6 +2,7 @@
 // whether that folder gained or lost files while the program was in the background.
 #include <windows.h>
 
+#include "shell/PluginSettings.h"
 #include "ui/app/App.h"
 #include "ui/filelist/FileListWindow.h"
 #include "ui/filelist/ListBox.h"
@@ -42,12 +43,18 @@ void watchFolder(const WideString& folder) {
 }  // namespace
 
 void refreshFileList() {
-    if (listPatterns.empty()) listPatterns = fileListPatterns();
+    if (listPatterns.empty()) {
+        PluginHost host = PluginHostFor(app.settings);
+        const std::vector<WideString> extensions = collectPatterns(host, false);
+        listPatterns = fileListPatterns(extensions.data(), extensions.size());
+    }
     // Watched even when it holds no image yet, so one added later shows up.
     watchFolder(folderToWatch());
     RefreshList(app.fileList, app.document.path, listPatterns);
     fillListWindow();
 }
+
+void forgetFileListPatterns() { listPatterns.clear(); }
 
 void checkFolderChange() {
     if (!changeHandle || WaitForSingleObject(changeHandle, 0) != WAIT_OBJECT_0) return;

@@ -163,14 +163,12 @@ void runCommand(WPARAM wParam, LPARAM lParam) {
     case command::kKeyDialog: openKeyDialog(); return;
     case command::kPresetDialog: openPresetDialog(); return;
     case command::kDisplayDialog: openDisplayDialog(); return;
+    case command::kPluginDialog: openPluginDialog(); return;
     case command::kHelp:
         if (idle()) showHelp();
         return;
     case command::kAbout:
         if (idle()) showAbout();
-        return;
-    case command::kPluginDialog:
-        // The plug-in host arrives with its own work; until then it does nothing.
         return;
     }
     if (id >= command::kPreset1 && id < command::kPreset1 + static_cast<int>(kPresetCount)) {

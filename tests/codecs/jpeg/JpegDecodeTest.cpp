@@ -2,6 +2,7 @@
 
 #include "codecs/jpeg/JpegCodec.h"
 #include "JpegTestSupport.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 
 using namespace jpegtest;
@@ -10,7 +11,7 @@ namespace {
 
 struct Loaded {
     ImageData* image = nullptr;
-    CodecStatus status = 0;
+    CodecStatus status = CodecStatus::Ok;
     std::u16string message;
     bool hasExif = false;
     ~Loaded() { freeImageData(image); }
@@ -59,7 +60,7 @@ TEST(JpegDecode, GreyLoadsAsEightBitWithGreyPalette) {
     EXPECT_EQ(h.biSize, 40u);
     EXPECT_EQ(h.biCompression, 0u);
     EXPECT_EQ(got.image->sourceBitDepth, 8u);
-    EXPECT_EQ(got.image->sourceFormat, 3);
+    EXPECT_EQ(got.image->sourceFormat, ImageFormat::Jpeg);
     for (int i = 0; i < 256; ++i) {
         const RGBQUAD& q = got.image->palette[i];
         ASSERT_TRUE(q.rgbBlue == i && q.rgbGreen == i && q.rgbRed == i && q.rgbReserved == 0) << i;
@@ -179,7 +180,7 @@ TEST(JpegDecode, TruncatedScanDataStillLoads) {
     Loaded none;
     decode(headerOnly, none);
     EXPECT_EQ(none.image, nullptr);
-    EXPECT_EQ(none.status, status::kFailure);
+    EXPECT_EQ(none.status, CodecStatus::Failure);
     EXPECT_FALSE(none.message.empty());
 }
 
@@ -187,7 +188,7 @@ TEST(JpegDecode, LibraryErrorsKeepTheLibrarysMessage) {
     Loaded notJpeg;
     decode({'B', 'M', 1, 2, 3, 4, 5, 6, 7, 8}, notJpeg);
     EXPECT_EQ(notJpeg.image, nullptr);
-    EXPECT_EQ(notJpeg.status, status::kFailure);
+    EXPECT_EQ(notJpeg.status, CodecStatus::Failure);
     EXPECT_EQ(notJpeg.message, u"Not a JPEG file: starts with 0x42 0x4d");
 
     // A 12-bit frame header is not supported by an 8-bit build.
@@ -197,7 +198,7 @@ TEST(JpegDecode, LibraryErrorsKeepTheLibrarysMessage) {
     Loaded precision;
     decode(jpeg, precision);
     EXPECT_EQ(precision.image, nullptr);
-    EXPECT_EQ(precision.status, status::kFailure);
+    EXPECT_EQ(precision.status, CodecStatus::Failure);
     EXPECT_EQ(precision.message, u"Unsupported JPEG data precision 12");
 }
 
@@ -220,7 +221,7 @@ TEST(JpegDecode, OversizedFramesAreRefusedFromTheHeader) {
         Loaded got;
         decode(jpeg, got);
         EXPECT_EQ(got.image, nullptr);
-        EXPECT_EQ(got.status, status::kBadHeader) << c.width;
+        EXPECT_EQ(got.status, CodecStatus::BadHeader) << c.width;
     }
 }
 
@@ -232,7 +233,7 @@ TEST(JpegDecode, TwoComponentsAreUnsupported) {
     Loaded got;
     decode(encodeWithLibrary(params, std::vector<std::uint8_t>(8 * 8 * 2, 90)), got);
     EXPECT_EQ(got.image, nullptr);
-    EXPECT_EQ(got.status, status::kBadHeader);
+    EXPECT_EQ(got.status, CodecStatus::BadHeader);
 }
 
 TEST(JpegDecode, ReportsExifBeforeTheScanOnly) {
@@ -276,7 +277,7 @@ TEST(JpegDecode, LoadJpegReadsTheFileAndItsSize) {
 
     JpegCodec missing;
     EXPECT_EQ(loadJpeg(missing, dir.file(u"none.jpg")), nullptr);
-    EXPECT_EQ(missing.status, status::kBadFile);
+    EXPECT_EQ(missing.status, CodecStatus::BadFile);
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "JpegTestSupport.h"
 #include "codecs/jpeg/JpegCodec.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 
 using namespace jpegtest;
@@ -191,9 +192,9 @@ TEST(JpegEncode, MemoryDestinationNeverWritesPastItsBuffer) {
             EXPECT_NE(back, nullptr);
             freeImageData(back);
         } else {
-            EXPECT_EQ(codec.status, status::kFailure);
+            EXPECT_EQ(codec.status, CodecStatus::Failure);
             EXPECT_EQ(codec.libraryMessage.view(), u"Buffer passed to JPEG library is too small");
-            EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::libraryMessage);
+            EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::LibraryMessage);
         }
     }
 }
@@ -244,8 +245,8 @@ TEST(JpegEncode, OutputThatCannotBeCreatedIs50005) {
         const bool ok = limit ? saveJpegWithLimit(codec, path, 100, image.pixels.data())
                               : encodeToFile(codec, path, image.pixels.data());
         EXPECT_FALSE(ok);
-        EXPECT_EQ(codec.status, status::kCannotCreate);
-        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::statusMessage);
+        EXPECT_EQ(codec.status, CodecStatus::CannotCreate);
+        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::StatusMessage);
     }
 }
 
@@ -264,8 +265,8 @@ TEST(JpegEncode, LockedOutputIs50005) {
         job.limitSize = limit;
         JpegCodec codec;
         EXPECT_FALSE(saveJpeg(codec, path, job));
-        EXPECT_EQ(codec.status, status::kCannotCreate);
-        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::statusMessage);
+        EXPECT_EQ(codec.status, CodecStatus::CannotCreate);
+        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::StatusMessage);
     }
     platform::closeFile(lock);
     EXPECT_EQ(readWholeFile(path), (std::vector<std::uint8_t>{1, 2, 3}));
@@ -282,14 +283,14 @@ TEST(JpegEncode, FailedWritesAreReportedNotSuccess) {
         JpegCodec codec;
         setFor(codec, image, 100, 2);
         EXPECT_FALSE(encodeToFile(codec, full, image.pixels.data()));
-        EXPECT_EQ(codec.status, status::kCannotCreate);
+        EXPECT_EQ(codec.status, CodecStatus::CannotCreate);
         EXPECT_EQ(codec.libraryMessage.view(), u"Output file write error --- out of disk space?");
-        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::statusMessage);
+        EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::StatusMessage);
 
         JpegCodec limited;
         setFor(limited, image);
         EXPECT_FALSE(saveJpegWithLimit(limited, full, 100, image.pixels.data()));
-        EXPECT_EQ(limited.status, status::kCannotCreate);
+        EXPECT_EQ(limited.status, CodecStatus::CannotCreate);
     }
 }
 #endif
@@ -300,9 +301,9 @@ TEST(JpegEncode, LibraryErrorsShowTheLibrarysMessage) {
     setEncoderParameters(codec, 0, 10, 0, 0, 75, 0, false);
     const std::uint8_t pixel[8] = {};
     EXPECT_FALSE(encodeToFile(codec, dir.file(u"empty.jpg"), pixel));
-    EXPECT_EQ(codec.status, status::kFailure);
+    EXPECT_EQ(codec.status, CodecStatus::Failure);
     EXPECT_EQ(codec.libraryMessage.view(), u"Empty JPEG image (DNL not supported)");
-    EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::libraryMessage);
+    EXPECT_EQ(jpegSaveFailure(codec), JpegFailureDisplay::LibraryMessage);
     EXPECT_EQ(std::u16string(kJpegLibraryErrorCaption), u"JPEG Library Error");
 
     // Which failures go to the error box by code, and which show the library's text.
@@ -312,10 +313,14 @@ TEST(JpegEncode, LibraryErrorsShowTheLibrarysMessage) {
         JpegFailureDisplay display;
     };
     const Case cases[] = {
-        {50001, u"x", JpegFailureDisplay::statusMessage},  {50003, u"x", JpegFailureDisplay::statusMessage},
-        {50004, u"x", JpegFailureDisplay::statusMessage},  {50005, u"", JpegFailureDisplay::statusMessage},
-        {50006, u"", JpegFailureDisplay::statusMessage},   {50000, u"x", JpegFailureDisplay::libraryMessage},
-        {50002, u"x", JpegFailureDisplay::libraryMessage}, {50000, u"", JpegFailureDisplay::nothing},
+        {CodecStatus::NoMemory, u"x", JpegFailureDisplay::StatusMessage},
+        {CodecStatus::CannotRead, u"x", JpegFailureDisplay::StatusMessage},
+        {CodecStatus::BadFile, u"x", JpegFailureDisplay::StatusMessage},
+        {CodecStatus::CannotCreate, u"", JpegFailureDisplay::StatusMessage},
+        {CodecStatus::CannotConvert, u"", JpegFailureDisplay::StatusMessage},
+        {CodecStatus::Failure, u"x", JpegFailureDisplay::LibraryMessage},
+        {CodecStatus::BadHeader, u"x", JpegFailureDisplay::LibraryMessage},
+        {CodecStatus::Failure, u"", JpegFailureDisplay::Nothing},
     };
     for (const Case& c : cases) {
         JpegCodec failed;
@@ -347,7 +352,7 @@ TEST(JpegEncode, SaveJpegWritesTheImage) {
     job.header = &grey.header;
     JpegCodec other;
     EXPECT_FALSE(saveJpeg(other, dir.file(u"grey.jpg"), job));
-    EXPECT_EQ(other.status, status::kCannotConvert);
+    EXPECT_EQ(other.status, CodecStatus::CannotConvert);
 }
 
 }  // namespace

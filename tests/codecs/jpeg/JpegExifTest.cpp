@@ -5,6 +5,7 @@
 
 #include "JpegTestSupport.h"
 #include "codecs/jpeg/JpegCodec.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 
 using namespace jpegtest;
@@ -13,8 +14,7 @@ namespace {
 
 // Nearest-neighbour stand-in for the imaging layer's resampler: only the geometry matters here.
 std::uint8_t* nearest(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                      std::int32_t targetHeight, int filter, const BITMAPINFOHEADER*) {
-    if (filter != 0) return nullptr;
+                      std::int32_t targetHeight, const BITMAPINFOHEADER*) {
     const std::uint32_t from = rowStride(width, 24), to = rowStride(targetWidth, 24);
     std::uint8_t* out = allocPixels(imageBytes(targetWidth, targetHeight, 24));
     for (std::int32_t y = 0; y < targetHeight; ++y)
@@ -291,12 +291,11 @@ TEST(JpegExif, MarkerScanHooks) {
     // A segment running past the end stops the scan with 50004.
     std::vector<std::uint8_t> broken = {0xFF, 0xD8, 0xFF, 0xDB, 0x10, 0x00, 1, 2, 3};
     JpegCodec scan;
-    scan.begin = scan.cursor = broken.data();
-    scan.end = broken.data() + broken.size();
-    scan.status = 0;
+    scan.input = ByteReader(broken.data(), broken.data() + broken.size());
+    scan.status = CodecStatus::Ok;
     EXPECT_EQ(scanJpegMarkers(scan, nullptr), 0u);
-    EXPECT_EQ(scan.status, status::kBadFile);
-    scan.begin = scan.cursor = scan.end = nullptr;
+    EXPECT_EQ(scan.status, CodecStatus::BadFile);
+    scan.input = ByteReader();
 }
 
 TEST(JpegExif, RewriteLeavesTheOutputAloneWhenItCannotApply) {

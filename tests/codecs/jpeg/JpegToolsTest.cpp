@@ -32,7 +32,7 @@ std::string run(const std::string& command) {
 std::string quoted(const WideString& path) { return "'" + path.toUtf8() + "'"; }
 
 std::uint8_t* nearest(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                      std::int32_t targetHeight, int, const BITMAPINFOHEADER*) {
+                      std::int32_t targetHeight, const BITMAPINFOHEADER*) {
     const std::uint32_t from = rowStride(width, 24), to = rowStride(targetWidth, 24);
     std::uint8_t* out = allocPixels(imageBytes(targetWidth, targetHeight, 24));
     for (std::int32_t y = 0; y < targetHeight; ++y)

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "codecs/png/BlendTable.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 #include "tests/codecs/png/PngTestFiles.h"
 
@@ -17,9 +18,9 @@ using Image = std::unique_ptr<ImageData, decltype(&freeImageData)>;
 Image load(const Bytes& file, CodecStatus* status = nullptr) { return Image(decode(file, status), freeImageData); }
 
 CodecStatus statusOf(const Bytes& file) {
-    CodecStatus s = 0;
+    CodecStatus s = CodecStatus::Ok;
     Image image = load(file, &s);
-    return image ? 0 : s;
+    return image ? CodecStatus::Ok : s;
 }
 
 // A 2 x 2 8-bit grey image, unfiltered.
@@ -56,58 +57,58 @@ struct RejectCase {
 TEST(PngDecoder, RejectsBadHeadersAndChunkOrderWithTheirCodes) {
     const Bytes palette = {0, 0, 0, 255, 255, 255};
     const std::vector<RejectCase> cases = {
-        {"32 bytes", [] { Bytes b = greyHeader().bytes; b.resize(32); return b; }, status::kDamaged},
+        {"32 bytes", [] { Bytes b = greyHeader().bytes; b.resize(32); return b; }, CodecStatus::Damaged},
         {"signature byte changed", [] { Bytes b = greyHeader().idat(kGreyRows).iend().bytes; b[1] = 'Q'; return b; },
-         status::kDamaged},
+         CodecStatus::Damaged},
         {"IHDR length 12",
          [] {
              Bytes b = greyHeader().idat(kGreyRows).iend().bytes;
              b[11] = 12;
              return b;
          },
-         status::kPngHeaderLength},
+         CodecStatus::PngHeaderLength},
         {"first chunk not IHDR",
-         [] { return PngFile().chunk("tEXt", Bytes(13, 'a')).idat(kGreyRows).iend().bytes; }, status::kPngNoHeader},
-        {"IHDR CRC", [] { Bytes b = greyHeader().idat(kGreyRows).iend().bytes; b[32] ^= 1; return b; }, status::kPngCrc},
-        {"width 0", [] { return PngFile().ihdr(0, 2, 8, 0).idat(kGreyRows).iend().bytes; }, status::kBadHeader},
+         [] { return PngFile().chunk("tEXt", Bytes(13, 'a')).idat(kGreyRows).iend().bytes; }, CodecStatus::PngNoHeader},
+        {"IHDR CRC", [] { Bytes b = greyHeader().idat(kGreyRows).iend().bytes; b[32] ^= 1; return b; }, CodecStatus::PngCrc},
+        {"width 0", [] { return PngFile().ihdr(0, 2, 8, 0).idat(kGreyRows).iend().bytes; }, CodecStatus::BadHeader},
         {"width 2^31", [] { return PngFile().ihdr(0x80000000u, 2, 8, 0).idat(kGreyRows).iend().bytes; },
-         status::kBadHeader},
-        {"height 0", [] { return PngFile().ihdr(2, 0, 8, 0).idat(kGreyRows).iend().bytes; }, status::kBadHeader},
-        {"depth 3", [] { return PngFile().ihdr(2, 2, 3, 0).idat(kGreyRows).iend().bytes; }, status::kPngBitDepth},
-        {"depth 0", [] { return PngFile().ihdr(2, 2, 0, 2).idat(kGreyRows).iend().bytes; }, status::kPngBitDepth},
+         CodecStatus::BadHeader},
+        {"height 0", [] { return PngFile().ihdr(2, 0, 8, 0).idat(kGreyRows).iend().bytes; }, CodecStatus::BadHeader},
+        {"depth 3", [] { return PngFile().ihdr(2, 2, 3, 0).idat(kGreyRows).iend().bytes; }, CodecStatus::PngBitDepth},
+        {"depth 0", [] { return PngFile().ihdr(2, 2, 0, 2).idat(kGreyRows).iend().bytes; }, CodecStatus::PngBitDepth},
         {"RGB at depth 4", [] { return PngFile().ihdr(2, 2, 4, 2).idat(kGreyRows).iend().bytes; },
-         status::kPngColourType},
+         CodecStatus::PngColourType},
         {"grey alpha at depth 2", [] { return PngFile().ihdr(2, 2, 2, 4).idat(kGreyRows).iend().bytes; },
-         status::kPngColourType},
+         CodecStatus::PngColourType},
         {"colour type 1", [] { return PngFile().ihdr(2, 2, 8, 1).idat(kGreyRows).iend().bytes; },
-         status::kPngColourType},
+         CodecStatus::PngColourType},
         {"palette at depth 16", [] { return PngFile().ihdr(2, 2, 16, 3).idat(kGreyRows).iend().bytes; },
-         status::kPngColourType},
+         CodecStatus::PngColourType},
         {"compression 1", [] { return PngFile().ihdr(2, 2, 8, 0, 0, 1).idat(kGreyRows).iend().bytes; },
-         status::kPngCompression},
+         CodecStatus::PngCompression},
         {"filter method 1", [] { return PngFile().ihdr(2, 2, 8, 0, 0, 0, 1).idat(kGreyRows).iend().bytes; },
-         status::kPngFilterMethod},
+         CodecStatus::PngFilterMethod},
         {"interlace 2", [] { return PngFile().ihdr(2, 2, 8, 0, 2).idat(kGreyRows).iend().bytes; },
-         status::kPngInterlace},
+         CodecStatus::PngInterlace},
         {"palette image without PLTE", [] { return PngFile().ihdr(2, 2, 8, 3).idat(kGreyRows).iend().bytes; },
-         status::kPngMissingChunk},
-        {"no IDAT", [] { return greyHeader().iend().bytes; }, status::kPngMissingChunk},
+         CodecStatus::PngMissingChunk},
+        {"no IDAT", [] { return greyHeader().iend().bytes; }, CodecStatus::PngMissingChunk},
         {"PLTE after IDAT",
          [&] { return PngFile().ihdr(2, 2, 8, 3).idat(kGreyRows).chunk("PLTE", palette).iend().bytes; },
-         status::kPngChunkOrder},
+         CodecStatus::PngChunkOrder},
         {"second PLTE",
          [&] { return PngFile().ihdr(2, 2, 8, 3).chunk("PLTE", palette).chunk("PLTE", palette).idat(kGreyRows).iend().bytes; },
-         status::kPngChunkOrder},
+         CodecStatus::PngChunkOrder},
         {"second IHDR", [] { return greyHeader().ihdr(2, 2, 8, 0).idat(kGreyRows).iend().bytes; },
-         status::kPngChunkOrder},
+         CodecStatus::PngChunkOrder},
         {"IDAT groups apart", [] { return greyHeader().idat(kGreyRows).chunk("tEXt", {'a'}).idat(kGreyRows).iend().bytes; },
-         status::kPngChunkOrder},
+         CodecStatus::PngChunkOrder},
         {"PLTE CRC",
          [&] { return PngFile().ihdr(2, 2, 8, 3).chunk("PLTE", palette, false).idat(kGreyRows).iend().bytes; },
-         status::kPngCrc},
+         CodecStatus::PngCrc},
         {"first IDAT CRC",
-         [] { return greyHeader().chunk("IDAT", zlibCompress(kGreyRows), false).iend().bytes; }, status::kPngCrc},
-        {"IEND CRC", [] { return greyHeader().idat(kGreyRows).chunk("IEND", {}, false).bytes; }, status::kPngCrc},
+         [] { return greyHeader().chunk("IDAT", zlibCompress(kGreyRows), false).iend().bytes; }, CodecStatus::PngCrc},
+        {"IEND CRC", [] { return greyHeader().idat(kGreyRows).chunk("IEND", {}, false).bytes; }, CodecStatus::PngCrc},
         {"later IDAT CRC",
          [] {
              const Bytes z = zlibCompress(kGreyRows);
@@ -117,7 +118,7 @@ TEST(PngDecoder, RejectsBadHeadersAndChunkOrderWithTheirCodes) {
                  .iend()
                  .bytes;
          },
-         status::kPngIdatSequence},
+         CodecStatus::PngIdatSequence},
         {"later IDAT length with top bit",
          [] {
              PngFile f = greyHeader();
@@ -127,7 +128,7 @@ TEST(PngDecoder, RejectsBadHeadersAndChunkOrderWithTheirCodes) {
              f.bytes[second] |= 0x80;
              return f.bytes;
          },
-         status::kPngIdatSequence},
+         CodecStatus::PngIdatSequence},
         {"later IDAT past the end",
          [] {
              PngFile f = greyHeader();
@@ -135,23 +136,23 @@ TEST(PngDecoder, RejectsBadHeadersAndChunkOrderWithTheirCodes) {
              f.bytes.resize(f.bytes.size() - 1);
              return f.bytes;
          },
-         status::kPngIdatSequence},
+         CodecStatus::PngIdatSequence},
         {"chunk length with top bit",
          [] {
              Bytes b = greyHeader().chunk("tEXt", {'a'}).idat(kGreyRows).iend().bytes;
              b[33] = 0x80;
              return b;
          },
-         status::kPngChunkLength},
+         CodecStatus::PngChunkLength},
         {"chunk past the end", [] { Bytes b = greyHeader().chunk("tEXt", Bytes(20, 'a')).bytes; b.resize(b.size() - 5); return b; },
-         status::kDamaged},
-        {"no IEND", [] { return greyHeader().idat(kGreyRows).bytes; }, status::kDamaged},
+         CodecStatus::Damaged},
+        {"no IEND", [] { return greyHeader().idat(kGreyRows).bytes; }, CodecStatus::Damaged},
         {"damaged stream", [] { Bytes z = zlibCompress(kGreyRows); z[0] = 0x79; return greyHeader().chunk("IDAT", z).iend().bytes; },
-         status::kPngInflate},
-        {"empty IDAT", [] { return greyHeader().chunk("IDAT", {}).iend().bytes; }, status::kPngInflate},
-        {"stream cut mid-image", [] { return cutStream(300); }, status::kPngInflate},
+         CodecStatus::PngInflate},
+        {"empty IDAT", [] { return greyHeader().chunk("IDAT", {}).iend().bytes; }, CodecStatus::PngInflate},
+        {"stream cut mid-image", [] { return cutStream(300); }, CodecStatus::PngInflate},
         // Data that runs out inside the last row is as damaged as data that runs out earlier.
-        {"stream cut in the last row", [] { return cutStream(20); }, status::kPngInflate},
+        {"stream cut in the last row", [] { return cutStream(20); }, CodecStatus::PngInflate},
     };
     for (const RejectCase& c : cases) EXPECT_EQ(statusOf(c.file()), c.expected) << c.name;
 }
@@ -194,7 +195,7 @@ TEST(PngDecoder, RecordFieldsAndResolution) {
             EXPECT_EQ(h.biXPelsPerMeter, unit ? 3780 : 0);
             EXPECT_EQ(h.biYPelsPerMeter, unit ? 3780 : 0);
             EXPECT_EQ(image->sourceBitDepth, c.sourceDepth);
-            EXPECT_EQ(image->sourceFormat, 2);
+            EXPECT_EQ(image->sourceFormat, ImageFormat::Png);
         }
     }
 }
@@ -476,7 +477,7 @@ TEST(PngDecoder, LoadsFromFileWithSizeAndTime) {
 
     ImageSource missing;
     EXPECT_EQ(loadPng(missing, dir.file(u"none.png")), nullptr);
-    EXPECT_EQ(missing.status, status::kBadFile);
+    EXPECT_EQ(missing.status, CodecStatus::BadFile);
 }
 
 }  // namespace

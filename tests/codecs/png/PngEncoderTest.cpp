@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "codecs/png/BlendTable.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 #include "tests/codecs/png/PngTestFiles.h"
 
@@ -37,7 +38,7 @@ Bytes encode(const Picture& p, bool interlaced, std::int32_t xRes = 0, std::int3
     setupPngEncoder(e, p.width, p.height, xRes, yRes, interlaced);
     Bytes out;
     EXPECT_TRUE(savePngToMemory(e, out, p.pixels.data()));
-    EXPECT_EQ(e.status, 0u);
+    EXPECT_EQ(e.status, CodecStatus::Ok);
     return out;
 }
 
@@ -140,7 +141,7 @@ TEST(PngEncoder, RoundTripsThroughTheDecoder) {
         for (auto [w, h] : {std::pair{1, 1}, std::pair{2, 3}, std::pair{7, 5}, std::pair{33, 17}, std::pair{64, 9}}) {
             const Picture p(w, h, noise);
             const Bytes file = encode(p, interlaced, 2835, 2835);
-            CodecStatus s = 0;
+            CodecStatus s = CodecStatus::Ok;
             Image image(decode(file, &s), freeImageData);
             ASSERT_TRUE(image) << s;
             EXPECT_EQ(image->header.biBitCount, 24);
@@ -177,33 +178,33 @@ TEST(PngEncoder, FailuresAreReportedNeverSuccess) {
         PngEncoder e;
         setupPngEncoder(e, 3, 3, 0, 0, false);
         EXPECT_FALSE(savePng(e, dir.file(u"missing/out.png"), p.pixels.data()));
-        EXPECT_EQ(e.status, status::kCannotCreate);
+        EXPECT_EQ(e.status, CodecStatus::CannotCreate);
     }
     {
         PngEncoder e;
         setupPngEncoder(e, 89478486, 1, 0, 0, false);
         EXPECT_FALSE(savePng(e, dir.file(u"wide.png"), p.pixels.data()));
-        EXPECT_EQ(e.status, status::kCannotCreate);
+        EXPECT_EQ(e.status, CodecStatus::CannotCreate);
     }
     {
         PngEncoder e;
         setupPngEncoder(e, 0, 3, 0, 0, false);
         Bytes out;
         EXPECT_FALSE(savePngToMemory(e, out, p.pixels.data()));
-        EXPECT_EQ(e.status, status::kFailure);
+        EXPECT_EQ(e.status, CodecStatus::Failure);
     }
     {
         // An output whose every write fails: 50005, not success.
         PngEncoder e;
         setupPngEncoder(e, 3, 3, 0, 0, false);
         const WideString path = dir.write(u"ro.png", {1});
-        e.status = status::kFailure;
+        e.status = CodecStatus::Failure;
         e.file = platform::openForReading(path.c_str());
         ASSERT_TRUE(platform::isValid(e.file));
         std::vector<std::uint8_t> big(70000, 1);
         writeBytes(e, big.data(), big.size());
         EXPECT_FALSE(finishOutput(e));
-        EXPECT_EQ(e.status, status::kCannotCreate);
+        EXPECT_EQ(e.status, CodecStatus::CannotCreate);
     }
     {
         PngEncoder e;

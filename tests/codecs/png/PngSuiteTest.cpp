@@ -21,6 +21,7 @@
 #include <memory>
 
 #include "codecs/png/BlendTable.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 #include "tests/codecs/png/PngTestFiles.h"
 
@@ -120,11 +121,11 @@ Transparency readChunks(const Bytes& f) {
 
 // Files of the full PngSuite that are damaged on purpose, with the code that refuses each.
 const std::map<std::string, CodecStatus> kRefused = {
-    {"xs1n0g01", status::kDamaged},        {"xs2n0g01", status::kDamaged},        {"xs4n0g01", status::kDamaged},
-    {"xs7n0g01", status::kDamaged},        {"xcrn0g04", status::kDamaged},        {"xlfn0g04", status::kDamaged},
-    {"xhdn0g08", status::kPngCrc},         {"xc1n0g08", status::kPngColourType},  {"xc9n2c08", status::kPngColourType},
-    {"xd0n2c08", status::kPngBitDepth},    {"xd3n2c08", status::kPngBitDepth},    {"xd9n2c08", status::kPngBitDepth},
-    {"xdtn0g01", status::kPngMissingChunk}, {"xcsn0g01", status::kPngCrc},
+    {"xs1n0g01", CodecStatus::Damaged},        {"xs2n0g01", CodecStatus::Damaged},        {"xs4n0g01", CodecStatus::Damaged},
+    {"xs7n0g01", CodecStatus::Damaged},        {"xcrn0g04", CodecStatus::Damaged},        {"xlfn0g04", CodecStatus::Damaged},
+    {"xhdn0g08", CodecStatus::PngCrc},         {"xc1n0g08", CodecStatus::PngColourType},  {"xc9n2c08", CodecStatus::PngColourType},
+    {"xd0n2c08", CodecStatus::PngBitDepth},    {"xd3n2c08", CodecStatus::PngBitDepth},    {"xd9n2c08", CodecStatus::PngBitDepth},
+    {"xdtn0g01", CodecStatus::PngMissingChunk}, {"xcsn0g01", CodecStatus::PngCrc},
 };
 
 TEST(PngSuite, EveryFileIsReadOrRefusedAsDefined) {
@@ -144,7 +145,7 @@ TEST(PngSuite, EveryFileIsReadOrRefusedAsDefined) {
         const std::string name = entry.path().stem().string();
         SCOPED_TRACE(name);
         const Bytes file = readFile(entry.path());
-        CodecStatus s = 0;
+        CodecStatus s = CodecStatus::Ok;
         Image image(decode(file, &s), freeImageData);
         if (const auto refused = kRefused.find(name); refused != kRefused.end()) {
             EXPECT_FALSE(image);

@@ -377,6 +377,25 @@ int selectListViewRow(HWND list, int row) {
     return ok ? 0 : fail("cannot select the row");
 }
 
+// The screen rectangle of one row of a list view (LVM_GETITEMRECT through the program's process).
+int listViewRowRect(HWND list, int row) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(list, &pid);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (!process) return fail("cannot open the program's process");
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    RECT rect{LVIR_BOUNDS, 0, 0, 0};
+    const bool ok = remote && WriteProcessMemory(process, remote, &rect, sizeof rect, nullptr) &&
+                    SendMessageW(list, LVM_GETITEMRECT, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(remote)) &&
+                    ReadProcessMemory(process, remote, &rect, sizeof rect, nullptr);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    if (!ok) return fail("no such row");
+    MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rect), 2);
+    std::printf("%ld %ld %ld %ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    return 0;
+}
+
 // A message box the program's dialog shows: a visible dialog window owned by that dialog.
 HWND dialogMessageBox(HWND dialog) {
     for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
@@ -488,6 +507,16 @@ int dialogVerb(const std::wstring& verb, int argc, wchar_t** argv) {
         return selectListViewRow(control, index);
     }
     if (verb == L"dlg-rows") return listViewRows(control);
+    if (verb == L"dlg-row-rect" && argc >= 4) return listViewRowRect(control, static_cast<int>(std::wcstol(argv[3], nullptr, 10)));
+    if (verb == L"dlg-checks") {
+        // The check box of each row of a list view: state image 2 is the checked one.
+        const int rows = static_cast<int>(SendMessageW(control, LVM_GETITEMCOUNT, 0, 0));
+        for (int row = 0; row < rows; ++row) {
+            const auto state = static_cast<UINT>(SendMessageW(control, LVM_GETITEMSTATE, row, LVIS_STATEIMAGEMASK));
+            std::printf("%d\n", (state >> 12) == 2 ? 1 : 0);
+        }
+        return 0;
+    }
     return fail("unknown dialog verb");
 }
 
@@ -531,6 +560,8 @@ void usage() {
                  "  dlg-items ID         a list's or combo's item texts\n"
                  "  dlg-select ID INDEX  selects an item of a list, combo or list view, notified as the user's\n"
                  "  dlg-rows ID          a list view's rows (cells tab-separated) and its selection\n"
+                 "  dlg-checks ID        a list view's check boxes, 1 or 0 a row\n"
+                 "  dlg-row-rect ID ROW  screen rectangle of a list view's row\n"
                  "  dlg-msgbox           a message box over the dialog: its caption and texts\n"
                  "  dlg-msgbox-rect [ID] its screen rectangle, or its button ID's\n");
 }

@@ -1,13 +1,10 @@
-// JPEG load and save around the library runs of JpegLibrary.cpp: the load frame, the encoder
-// settings, file and memory output, the quality search for a size limit, and the save itself.
+// The JPEG save around the encoder run of JpegLibrary.cpp: the encoder settings, file and memory
+// output, the quality search for a size limit, and the save itself with its EXIF.
 #include "codecs/jpeg/JpegCodec.h"
 
 #include <algorithm>
 
 namespace {
-
-std::uint32_t noExifAction(JpegCodec&, void*) { return 0; }
-bool scanOn() { return false; }
 
 void freeExifBlock(JpegCodec& codec) {
     platform::heapFree(codec.exifBlock);
@@ -18,65 +15,29 @@ void freeExifBlock(JpegCodec& codec) {
 // so that small images, whose JPEG is larger than their raw pixels, still fit.
 constexpr std::uint64_t kJpegOverhead = 65536;
 
-enum class Attempt { failed, fits, tooLarge, overflowed };
+enum class Attempt { Failed, Fits, TooLarge, Overflowed };
 
-// One encode into the memory destination, judged against the limit.
-Attempt encodeAttempt(JpegCodec& codec, std::uint32_t capacity, std::uint64_t limit, const std::uint8_t* pixels) {
-    codec.memoryCapacity = capacity;
-    codec.status = status::kFailure;
+// One encode into the caller's buffer, judged against the limit.
+Attempt encodeAttempt(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t capacity, std::uint64_t limit,
+                      const std::uint8_t* pixels) {
+    writeToBuffer(codec.output, buffer, capacity);
+    codec.status = CodecStatus::Failure;
     if (codec.qualityObserver) codec.qualityObserver(codec.observerContext, codec.quality);
-    if (!encodeJpeg(codec, pixels)) return codec.memoryOverflow ? Attempt::overflowed : Attempt::failed;
-    return codec.memoryCapacity > limit ? Attempt::tooLarge : Attempt::fits;
+    if (!encodeJpeg(codec, pixels)) return codec.memoryOverflow ? Attempt::Overflowed : Attempt::Failed;
+    return codec.output.written > limit ? Attempt::TooLarge : Attempt::Fits;
 }
 
 bool writeWholeFile(JpegCodec& codec, const WideString& path, const std::uint8_t* data, std::uint32_t size) {
-    codec.file = platform::openForReadWrite(path.c_str(), platform::Create::newAlways);
-    if (!platform::isValid(codec.file)) {
-        codec.file = platform::invalidFile();
-        codec.status = status::kCannotCreate;
-        return false;
-    }
-    bool ok = platform::writeFile(codec.file, data, size);
-    if (!platform::closeFile(codec.file)) ok = false;
-    codec.file = platform::invalidFile();
-    if (!ok) codec.status = status::kCannotCreate;
+    const bool ok =
+        createOutput(codec.output, path) && writeBytes(codec.output, data, size) && finishOutput(codec.output);
+    discard(codec.output);
+    if (!ok) codec.status = CodecStatus::CannotCreate;
     return ok;
 }
 
 }  // namespace
 
 JpegCodec::~JpegCodec() { freeExifBlock(*this); }
-
-// ---- decoding ----
-
-bool decodeJpeg(ImageSource& source) {
-    auto& codec = static_cast<JpegCodec&>(source);
-    codec.hasExif = false;
-    if (!decodeJpegPixels(codec)) return false;
-    ImageData* image = codec.result;
-    image->sourceBitDepth = image->header.biBitCount;
-    image->sourceFormat = 3;
-
-    // EXIF presence before the first SOS; its outcome never fails the decode.
-    const CodecStatus keep = codec.status;
-    codec.cursor = codec.begin;
-    codec.onExif = noExifAction;
-    codec.stopAfterExif = scanOn;
-    scanJpegMarkers(codec, nullptr);
-    codec.status = keep;
-    codec.tiffBase = nullptr;  // it pointed into the mapping
-    return true;
-}
-
-ImageData* loadJpeg(JpegCodec& codec, const WideString& path) {
-    codec.hasExif = false;
-    codec.exifSegmentLength = 0;
-    codec.tiffBase = nullptr;
-    codec.libraryMessage.clear();
-    return loadFramed(codec, path, decodeJpeg);
-}
-
-// ---- encoding ----
 
 void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t height, std::int32_t xPelsPerMeter,
                           std::int32_t yPelsPerMeter, std::int32_t quality, std::int32_t subsampling, bool progressive) {
@@ -90,8 +51,6 @@ void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t hei
     codec.lumaH = subsampling == 2 ? 1 : 2;
     codec.lumaV = subsampling == 1 || subsampling == 2 ? 1 : 2;
     codec.progressive = progressive;
-    codec.memoryMode = false;
-    codec.memoryBuffer = nullptr;
     freeExifBlock(codec);
     codec.hasExif = false;
     codec.exifSegmentLength = 0;
@@ -99,46 +58,40 @@ void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t hei
 }
 
 bool encodeToFile(JpegCodec& codec, const WideString& path, const std::uint8_t* pixels) {
-    codec.status = status::kFailure;
-    codec.memoryCapacity = 0;
-    codec.memoryMode = false;
+    codec.status = CodecStatus::Failure;
     bool ok = false;
-    codec.file = platform::openForReadWrite(path.c_str(), platform::Create::newAlways);
-    if (!platform::isValid(codec.file)) {
-        codec.file = platform::invalidFile();
-        codec.status = status::kCannotCreate;
+    if (!createOutput(codec.output, path)) {
+        codec.status = CodecStatus::CannotCreate;
     } else {
         ok = encodeJpeg(codec, pixels);
         // A file the system could not finish writing is not a written file.
-        if (!platform::closeFile(codec.file) && ok) {
+        if (ok && !finishOutput(codec.output)) {
             ok = false;
-            codec.status = status::kCannotCreate;
+            codec.status = CodecStatus::CannotCreate;
         }
-        codec.file = platform::invalidFile();
     }
+    discard(codec.output);  // closes the file a failed encode leaves open
     freeExifBlock(codec);
     return ok;
 }
 
 bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size, std::uint64_t limit,
                     const std::uint8_t* pixels) {
-    codec.status = status::kFailure;
-    codec.memoryMode = true;
-    codec.memoryBuffer = buffer;
+    codec.status = CodecStatus::Failure;
     const std::uint32_t capacity = size;
-    Attempt attempt = encodeAttempt(codec, capacity, limit, pixels);
+    Attempt attempt = encodeAttempt(codec, buffer, capacity, limit, pixels);
 
     // Halve the step each round: down while too large, up while fitting, until a fitting quality
     // comes round a second time or quality 1 has been tried.
-    if ((attempt == Attempt::tooLarge || attempt == Attempt::overflowed) && codec.quality > 1) {
+    if ((attempt == Attempt::TooLarge || attempt == Attempt::Overflowed) && codec.quality > 1) {
         std::int32_t step = codec.quality / 2;
         codec.quality -= step;
         std::int32_t lastFit = 1;
         do {
-            attempt = encodeAttempt(codec, capacity, limit, pixels);
-            if (attempt == Attempt::failed || codec.quality == 1) break;
+            attempt = encodeAttempt(codec, buffer, capacity, limit, pixels);
+            if (attempt == Attempt::Failed || codec.quality == 1) break;
             if (step > 1) step /= 2;
-            if (attempt != Attempt::fits) {
+            if (attempt != Attempt::Fits) {
                 codec.quality -= step;
             } else {
                 if (lastFit == codec.quality) break;
@@ -147,11 +100,11 @@ bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size,
             }
         } while (codec.quality >= 1);
     }
-    codec.memoryMode = false;
-    codec.memoryBuffer = nullptr;
+    const auto produced = static_cast<std::uint32_t>(codec.output.written);
+    discard(codec.output);
     freeExifBlock(codec);
-    if (attempt == Attempt::failed || attempt == Attempt::overflowed) return false;
-    size = codec.memoryCapacity;
+    if (attempt == Attempt::Failed || attempt == Attempt::Overflowed) return false;
+    size = produced;
     return true;
 }
 
@@ -159,13 +112,13 @@ bool saveJpegWithLimit(JpegCodec& codec, const WideString& path, std::int32_t li
     const std::uint64_t capacity = std::uint64_t{codec.stride} * std::uint64_t(std::max(codec.height, 0)) +
                                    std::uint64_t(std::max(codec.exifSegmentLength, 0)) + kJpegOverhead;
     if (capacity > 0xFFFFFFFBull) {
-        codec.status = status::kCannotCreate;
+        codec.status = CodecStatus::CannotCreate;
         return false;
     }
     std::uint32_t size = static_cast<std::uint32_t>(capacity);
     std::uint8_t* buffer = allocPixels(size);
     if (!buffer) {
-        codec.status = status::kNoMemory;
+        codec.status = CodecStatus::NoMemory;
         return false;
     }
     const std::uint64_t limit = std::uint64_t(std::max(limitKB, 0)) * 1024;
@@ -180,11 +133,11 @@ bool saveJpeg(JpegCodec& codec, const WideString& path, const JpegSaveJob& job) 
     setEncoderParameters(codec, header ? header->biWidth : 0, header ? header->biHeight : 0,
                          header ? header->biXPelsPerMeter : 0, header ? header->biYPelsPerMeter : 0, job.quality,
                          job.subsampling, job.progressive);
-    codec.status = status::kFailure;
+    codec.status = CodecStatus::Failure;
     bool ok = false;
     if (!header || header->biBitCount != 24 || !job.pixels) {
         // The encoder takes 24-bit images only.
-        codec.status = status::kCannotConvert;
+        codec.status = CodecStatus::CannotConvert;
     } else {
         const bool refresh = job.sourceHadExif && job.keepExif && job.sourcePath && !job.sourcePath->empty();
         if (refresh) copyExifFromSource(codec, *job.sourcePath);
@@ -203,13 +156,13 @@ bool saveJpeg(JpegCodec& codec, const WideString& path, const JpegSaveJob& job) 
 
 JpegFailureDisplay jpegSaveFailure(const JpegCodec& codec) {
     switch (codec.status) {
-    case status::kNoMemory:
-    case 50003:
-    case status::kBadFile:
-    case status::kCannotCreate:
-    case status::kCannotConvert:
-        return JpegFailureDisplay::statusMessage;
+    case CodecStatus::NoMemory:
+    case CodecStatus::CannotRead:
+    case CodecStatus::BadFile:
+    case CodecStatus::CannotCreate:
+    case CodecStatus::CannotConvert:
+        return JpegFailureDisplay::StatusMessage;
     default:
-        return codec.libraryMessage.empty() ? JpegFailureDisplay::nothing : JpegFailureDisplay::libraryMessage;
+        return codec.libraryMessage.empty() ? JpegFailureDisplay::Nothing : JpegFailureDisplay::LibraryMessage;
     }
 }

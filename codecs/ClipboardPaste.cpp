@@ -1,3 +1,4 @@
+// Paste: a CF_DIB block from the clipboard decoded like a file, every part read within the block.
 #include "codecs/Clipboard.h"
 
 #include <algorithm>
@@ -16,14 +17,9 @@ bool fail(ImageSource& source, CodecStatus code) {
     return false;
 }
 
-bool fail(ImageSink& sink, CodecStatus code) {
-    sink.status = code;
-    return false;
-}
-
 // 1, 4 and 8 bits: an 8-bit image with the bitmap's colour table.
 bool pasteIndexed(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64_t tableOffset) {
-    if (h.biCompression != BI_RGB) return fail(source, status::kBadHeader);
+    if (h.biCompression != BI_RGB) return fail(source, CodecStatus::BadHeader);
     const std::uint32_t bits = h.biBitCount;
     const auto width = static_cast<std::uint32_t>(h.biWidth);
     const auto height = static_cast<std::uint32_t>(h.biHeight);
@@ -31,24 +27,21 @@ bool pasteIndexed(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64_t 
     const std::uint64_t pixelOffset = tableOffset + entries * 4;
     const std::uint64_t sourceRow = (std::uint64_t{width} * bits + 31) / 32 * 4;
     const std::uint32_t bytes = imageBytes(width, height, 8);
-    if (bytes == 0) return fail(source, status::kBadHeader);
-    ByteReader r = source.reader();
-    if (!r.seek(static_cast<std::size_t>(tableOffset)) || !r.has(static_cast<std::size_t>(entries * 4)) ||
-        sourceRow * height > r.size() || pixelOffset > r.size() - sourceRow * height)
-        return fail(source, status::kBadFile);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
+    const std::uint8_t* table = source.input.at(tableOffset, entries * 4);
+    const std::uint8_t* rows = source.input.at(pixelOffset, sourceRow * height);
+    if (!table || !rows) return fail(source, CodecStatus::BadFile);
 
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
     // Entries beyond what the depth can index are never used.
     const std::uint64_t used = std::min<std::uint64_t>(entries, 1u << bits);
-    const std::uint8_t* table = source.begin + tableOffset;
     for (std::uint64_t i = 0; i < used; ++i)
         image.palette[i] = RGBQUAD{table[4 * i], table[4 * i + 1], table[4 * i + 2], 0};
     initHeader(image.header, h.biWidth, h.biHeight, 8, 0, 0);
     image.sourceFileSize = static_cast<std::uint32_t>(kBmpHeadersBytes + entries * 4 + bytes);
 
-    const std::uint8_t* rows = source.begin + pixelOffset;
     if (bits == 8) {
         std::memcpy(image.pixels, rows, bytes);  // same stride in the block and the buffer
         return true;
@@ -64,18 +57,18 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
     const std::uint32_t bits = h.biBitCount;
     BitFields fields;
     if (h.biCompression == BI_BITFIELDS && bits != 24) {
-        ByteReader m = source.reader();
+        ByteReader& m = source.input;  // the masks follow a 40-byte header, or lie inside a larger one
         m.seek(kInfoHeaderBytes);
         const std::uint32_t red = m.u32le();
         const std::uint32_t green = m.u32le();
         const std::uint32_t blue = m.u32le();
-        if (m.failed) return fail(source, status::kBadFile);
+        if (m.failed) return fail(source, CodecStatus::BadFile);
         setBitFields(fields, red, green, blue);
     } else if (h.biCompression == BI_RGB) {
         if (bits == 16) setBitFields(fields, 0x7C00, 0x03E0, 0x001F);
         if (bits == 32) setBitFields(fields, 0xFF0000, 0x00FF00, 0x0000FF);
     } else {
-        return fail(source, status::kBadHeader);
+        return fail(source, CodecStatus::BadHeader);
     }
     const auto width = static_cast<std::uint32_t>(h.biWidth);
     const auto height = static_cast<std::uint32_t>(h.biHeight);
@@ -83,17 +76,16 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
     const std::uint64_t pixelOffset = tableOffset + std::uint64_t{std::min<std::uint32_t>(h.biClrUsed, 256)} * 4;
     const std::uint64_t sourceRow = (std::uint64_t{width} * bits + 31) / 32 * 4;
     const std::uint32_t bytes = imageBytes(width, height, 24);
-    if (bytes == 0) return fail(source, status::kBadHeader);
-    const std::uint64_t size = source.end - source.begin;
-    if (sourceRow * height > size || pixelOffset > size - sourceRow * height) return fail(source, status::kBadFile);
+    if (bytes == 0) return fail(source, CodecStatus::BadHeader);
+    const std::uint8_t* rows = source.input.at(pixelOffset, sourceRow * height);
+    if (!rows) return fail(source, CodecStatus::BadFile);
 
     ImageData& image = *source.result;
     image.pixels = allocPixels(bytes);
-    if (!image.pixels) return fail(source, status::kNoMemory);
+    if (!image.pixels) return fail(source, CodecStatus::NoMemory);
     initHeader(image.header, h.biWidth, h.biHeight, 24, 0, 0);
     image.sourceFileSize = static_cast<std::uint32_t>(kBmpHeadersBytes + bytes);
 
-    const std::uint8_t* rows = source.begin + pixelOffset;
     if (bits == 24) {
         std::memcpy(image.pixels, rows, bytes);
         return true;
@@ -107,14 +99,14 @@ bool pasteTrueColour(ImageSource& source, const BITMAPINFOHEADER& h, std::uint64
 }  // namespace
 
 bool decodeClipboardDib(ImageSource& source) {
-    ByteReader r = source.reader();
+    ByteReader& r = source.input;
     const BITMAPINFOHEADER h = readInfoHeader(r);
-    if (r.failed) return fail(source, status::kBadFile);
+    if (r.failed) return fail(source, CodecStatus::BadFile);
     // A shorter header (BITMAPCOREHEADER) lays its fields out differently.
-    if (h.biSize < kInfoHeaderBytes) return fail(source, status::kBadHeader);
+    if (h.biSize < kInfoHeaderBytes) return fail(source, CodecStatus::BadHeader);
     // Top-down bitmaps (negative height) are not taken.
-    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, status::kBadHeader);
-    source.result->sourceFormat = format::kBmp;
+    if (h.biWidth <= 0 || h.biHeight <= 0) return fail(source, CodecStatus::BadHeader);
+    source.result->sourceFormat = ImageFormat::Bmp;
     source.result->sourceBitDepth = h.biBitCount;
     source.result->lastWriteTime = FILETIME{};
     // Behind the header as it declares itself; a 40-byte header with bit fields is followed by the
@@ -128,46 +120,10 @@ bool decodeClipboardDib(ImageSource& source) {
     case 16:
     case 24:
     case 32: return pasteTrueColour(source, h, tableOffset);
-    default: return fail(source, status::kBadHeader);
+    default: return fail(source, CodecStatus::BadHeader);
     }
 }
 
 ImageData* pasteFromClipboard(ImageSource& source, const std::uint8_t* block, std::size_t blockSize) {
     return loadFramedMemory(source, block, blockSize, decodeClipboardDib);
-}
-
-bool writeClipboardDib(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels) {
-    sink.status = status::kFailure;
-    const ColorReducer& r = sink.reducer;
-    const std::uint32_t depth = r.sourceDepth;
-    if ((depth != 24 && depth != 8) || !pixels || (depth == 8 && !palette)) return fail(sink, status::kCannotConvert);
-    if (r.width == 0 || r.height == 0 || r.width > 0x7FFFFFFF || r.height > 0x7FFFFFFF)
-        return fail(sink, status::kNoMemory);
-    const std::uint32_t pixelBytes = imageBytes(r.width, r.height, depth);
-    const std::uint32_t paletteBytes = depth == 8 ? 1024 : 0;
-    if (pixelBytes == 0 || std::uint64_t{pixelBytes} + kInfoHeaderBytes + paletteBytes > 0xFFFFFFFFull)
-        return fail(sink, status::kNoMemory);
-
-    writeU32le(sink, kInfoHeaderBytes);
-    writeU32le(sink, r.width);
-    writeU32le(sink, r.height);  // positive: rows bottom-up
-    writeU16le(sink, 1);
-    writeU16le(sink, static_cast<std::uint16_t>(depth));
-    writeU32le(sink, BI_RGB);
-    writeU32le(sink, 0);
-    writeU32le(sink, static_cast<std::uint32_t>(sink.xResolution));
-    writeU32le(sink, static_cast<std::uint32_t>(sink.yResolution));
-    writeU32le(sink, 0);
-    writeU32le(sink, 0);
-    if (paletteBytes) writeBytes(sink, palette, paletteBytes);
-    return writeBytes(sink, pixels, pixelBytes);
-}
-
-bool copyToClipboard(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels,
-                     std::vector<std::uint8_t>& block) {
-    writeToMemory(sink, block);
-    const bool ok = writeClipboardDib(sink, palette, pixels) && finishOutput(sink);
-    sink.memory = nullptr;  // the block belongs to the caller from here on
-    if (!ok) block.clear();
-    return ok;
 }
