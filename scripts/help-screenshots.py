@@ -16,7 +16,7 @@ sys.path.insert(0, os.path.join(ROOT, "tests", "gui"))
 import harness  # noqa: E402
 from harness import BOX_LEFT, CMD_FILE_LIST, VIEW, FittedView, PathArg, run, windows_path  # noqa: E402
 
-CMD_OUTPUT_OPTIONS, CMD_PRESETS, CMD_KEYS, CMD_DISPLAY = 5300, 5608, 5420, 5440
+CMD_OUTPUT_OPTIONS, CMD_PRESETS, CMD_KEYS, CMD_PLUGINS, CMD_DISPLAY = 5300, 5608, 5420, 5430, 5440
 PHOTO_W, PHOTO_H = 1600, 1200
 # The slanted poster: its picture is bent so that pulling the bottom corners of the picture in by
 # this many pixels makes it straight again.
@@ -157,9 +157,16 @@ def perspective(shooter, slanted):
 
 def dialogs(shooter):
     folder = shooter.folder("dialogs")
-    app = shooter.start(folder)
+    # The plug-in dialog shows the folder as the package sets it, with the plug-ins the build made.
+    plugins = os.path.join(folder, "Plugins")
+    os.makedirs(plugins)
+    built = os.path.join(harness.env("VANTLE_GUI_BIN"), "Plugins")
+    for name in sorted(os.listdir(built)) if os.path.isdir(built) else []:
+        if name.lower().endswith(".sph"):
+            shutil.copy(os.path.join(built, name), plugins)
+    app = shooter.start(folder, settings=["pluginFolder=Plugins"])
     for command, name in ((CMD_OUTPUT_OPTIONS, "output-options"), (CMD_PRESETS, "presets"),
-                          (CMD_KEYS, "keys-and-mouse"), (CMD_DISPLAY, "display")):
+                          (CMD_KEYS, "keys-and-mouse"), (CMD_PLUGINS, "plugins"), (CMD_DISPLAY, "display")):
         app.open_dialog(command)
         shooter.shoot(name, tuple(int(v) for v in app.msg("dlg-client").split()))
         app.dlg_key("Escape")
