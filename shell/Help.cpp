@@ -1,5 +1,6 @@
 #include "shell/Help.h"
 
+#include "VantleVersion.h"
 #include "platform/platform.h"
 
 void helpFilePath(const WideString& executable, WideString& out) {
@@ -26,7 +27,7 @@ void helpPagePath(const WideString& executable, WideString& out) {
 void aboutVersionLine(WideString& out) {
     out.assign(u"Vantle");
     out.append(u" version ");
-    out.append(u"1.5.0.0 (64-bit)");
+    out.append(WideString::fromUtf8(VANTLE_VERSION_TEXT " (64-bit)"));
 }
 
 ScreenRect aboutWindowRect(const ScreenRect& mainWindow, std::int32_t dialogFrame, std::int32_t caption) {

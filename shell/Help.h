@@ -17,7 +17,8 @@ void helpFilePath(const WideString& executable, WideString& out);
 void helpPagePath(const WideString& executable, WideString& out);
 
 // The About window's lines. They are the program's own, not the language module's.
-void aboutVersionLine(WideString& out);  // "Vantle version 1.5.0.0 (64-bit)"
+// "Vantle version 1.5.0.0 (64-bit)", with the project's version.
+void aboutVersionLine(WideString& out);
 inline constexpr char16_t kAboutNoticeLine[] = u"Made by the Vantle developers";
 
 // The About window's client area, and its frame: a client area of 274 x 75 pixels inside the

@@ -12,7 +12,7 @@ import unittest
 from harness import CMD_FIT_LARGEST, VIEW, ZOOM_BOX, GuiTest, env, run, wait_for, windows_path
 
 CMD_HELP, CMD_ABOUT, CMD_CANCEL = 5450, 5460, 5701
-ABOUT_ADDRESS = 102
+ABOUT_LINES, ABOUT_ADDRESS = (100, 101), 102
 VIEWER = "HH Parent"  # the class of Wine's help viewer window
 ABOUT = "version_info_class"
 ADDRESS_BLUE = (0, 0, 255)
@@ -186,6 +186,8 @@ class HelpTest(GuiTest):
         app.msg("post", CMD_ABOUT)
         about = wait_for(lambda: self.window_of(app, ABOUT), 20, "the About window")
         self.assertEqual(about[1], "About Vantle")
+        self.assertEqual([app.text(line) for line in ABOUT_LINES],
+                         ["Vantle version 1.5.0.0 (64-bit)", "Made by the Vantle developers"])
         main = app.window_rect()
         left, top, right, bottom = about[2]
         centred = ((main[0] + main[2] - (right - left)) // 2, (main[1] + main[3] - (bottom - top)) // 2)

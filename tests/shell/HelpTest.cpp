@@ -54,9 +54,3 @@ TEST(Help, AboutWindowIsCentredOnTheMainWindowWhereverThatIs) {
     for (const auto& c : cases) EXPECT_EQ(aboutWindowRect(c.main, 3, 19), c.expected);
     EXPECT_EQ(aboutWindowRect({0, 0, 400, 300}, 0, 0), (ScreenRect{63, 112, 337, 187}));
 }
-
-TEST(Help, VersionLine) {
-    WideString version;
-    aboutVersionLine(version);
-    EXPECT_EQ(version.view(), u"Vantle version 1.5.0.0 (64-bit)");
-}
