@@ -15,6 +15,7 @@ packages=(
   wine64 xvfb xdotool x11-apps imagemagick libjpeg-turbo-progs libimage-exiftool-perl python3
   libvips-tools time
   dpkg-dev
+  fp-utils
 )
 
 missing=()

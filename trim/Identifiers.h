@@ -196,6 +196,11 @@ constexpr std::int32_t kHeightBox = 1144;
 constexpr std::int32_t kWidthSpin = 1145;
 constexpr std::int32_t kHeightSpin = 1146;
 
+// The About window's three lines: the version, the makers and the address of the help pages.
+constexpr std::int32_t kAboutVersion = 100;
+constexpr std::int32_t kAboutNotice = 101;
+constexpr std::int32_t kAboutAddress = 102;
+
 constexpr bool isTrimBox(std::int32_t id) { return id >= kBoxLeft && id <= kBoxBottom; }
 constexpr bool isOutputSizeBox(std::int32_t id) { return id == kWidthBox || id == kHeightBox; }
 // The number box an up-down shows its position in.

@@ -11,6 +11,7 @@
 #include "ui/controls/Controls.h"
 #include "ui/document/Documents.h"
 #include "ui/filelist/FileListWindow.h"
+#include "ui/help/Help.h"
 #include "ui/menus/Menus.h"
 #include "ui/trim/TrimWindow.h"
 #include "ui/view/View.h"
@@ -141,12 +142,14 @@ int messageLoop() {
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int nCmdShow) {
     int osLevel = 0;
     if (!initProcess(instance, osLevel)) return 0;
+    initializeHelp();
     int exitCode = 0;
     if (startApplication(osLevel, nCmdShow)) exitCode = messageLoop();
     // A start that failed half-way may have left the worker running.
     stopPreviewWorker();
     if (languageModule) FreeLibrary(languageModule);
     languageModule = nullptr;
+    uninitializeHelp();
     CoUninitialize();
     if (app.uiFont) DeleteObject(app.uiFont);
     return exitCode;

@@ -11,6 +11,7 @@
 #include "ui/dialogs/Dialogs.h"
 #include "ui/document/Documents.h"
 #include "ui/filelist/FileListWindow.h"
+#include "ui/help/Help.h"
 #include "ui/menus/Menus.h"
 #include "ui/view/View.h"
 #include "ui/window/MainWindow.h"
@@ -164,8 +165,10 @@ void runCommand(WPARAM wParam, LPARAM lParam) {
     case command::kDisplayDialog: openDisplayDialog(); return;
     case command::kPluginDialog: openPluginDialog(); return;
     case command::kHelp:
+        if (idle()) showHelp();
+        return;
     case command::kAbout:
-        // Help and About arrive with their own work; until then they do nothing.
+        if (idle()) showAbout();
         return;
     }
     if (id >= command::kPreset1 && id < command::kPreset1 + static_cast<int>(kPresetCount)) {

@@ -48,9 +48,11 @@ BOOL CALLBACK matchChild(HWND window, LPARAM data) {
 }
 
 // The controls sit on toolbars inside a rebar, so any descendant of the main window counts; the
-// file list window is a top-level window of its own.
+// file list window and the About window are top-level windows of their own.
 HWND controlWindow(int id) {
-    for (HWND top : {mainWindow(), FindWindowW(L"Vantle_list_class", nullptr)}) {
+    const HWND tops[] = {mainWindow(), FindWindowW(L"Vantle_list_class", nullptr),
+                         FindWindowW(L"version_info_class", nullptr)};
+    for (HWND top : tops) {
         if (!top) continue;
         ChildSearch search{id, nullptr};
         EnumChildWindows(top, matchChild, reinterpret_cast<LPARAM>(&search));
@@ -300,6 +302,15 @@ int tooltipText(int toolbarId, int command) {
     return 0;
 }
 
+// A window's client area in screen coordinates: what shows of it without a window manager's frame.
+int clientRect(HWND window) {
+    RECT r{};
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    printRect(r);
+    return 0;
+}
+
 // ---- the program's dialogs ----
 
 // The dialog the program shows now: a visible dialog window owned by the main window.
@@ -431,6 +442,7 @@ int dialogVerb(const std::wstring& verb, int argc, wchar_t** argv) {
         printRect(r);
         return 0;
     }
+    if (verb == L"dlg-client") return clientRect(dialog);
     if (verb == L"dlg-texts") {
         EnumChildWindows(dialog, printChildText, 0);
         return 0;
@@ -515,6 +527,8 @@ void usage() {
                  "usage: vantle-msg COMMAND ...\n"
                  "  find                 main window handle (exit 1 when there is none)\n"
                  "  title                main window title\n"
+                 "  main-enabled         1 when the main window takes input, else 0\n"
+                 "  client               the main window's client area on the screen\n"
                  "  windows              visible top-level windows: handle, class, title, rectangle\n"
                  "  dialog-text TITLE    the texts of a dialog's controls, one a line\n"
                  "  send ID              WM_COMMAND ID, waiting for it to be handled (20 s at most)\n"
@@ -535,6 +549,7 @@ void usage() {
                  "  invalidate ID L T R B  InvalidateRect of part of a control's client area\n"
                  "  dlg-title            caption of the dialog the program shows\n"
                  "  dlg-frame            its screen rectangle\n"
+                 "  dlg-client           its client area on the screen\n"
                  "  dlg-texts            the texts of its controls, one a line\n"
                  "  dlg-rect ID          screen rectangle of one of its controls\n"
                  "  dlg-text ID          a control's text\n"
@@ -578,6 +593,11 @@ int wmain(int argc, wchar_t** argv) {
         wchar_t title[1024] = {};
         GetWindowTextW(main, title, 1024);
         std::printf("%s\n", utf8(title).c_str());
+        return 0;
+    }
+    if (verb == L"client") return clientRect(main);
+    if (verb == L"main-enabled") {
+        std::printf("%d\n", IsWindowEnabled(main) ? 1 : 0);
         return 0;
     }
     if (verb == L"send" && needs(1)) {
