@@ -253,12 +253,13 @@ class Display:
             self.process.kill()
         self.process.wait(timeout=10)
 
-    def env(self):
+    def env(self, prefix=None):
+        """The environment of a Windows program on this display, in the tests' Wine prefix or `prefix`."""
         e = dict(os.environ)
         e["DISPLAY"] = self.name
         e["WINEDEBUG"] = "-all"
         e["VANTLE_WINE_BUILD"] = env("VANTLE_WINE_BUILD")
-        e["VANTLE_WINE_PREFIX"] = env("VANTLE_WINE_PREFIX")
+        e["VANTLE_WINE_PREFIX"] = prefix or env("VANTLE_WINE_PREFIX")
         return e
 
     def xdotool(self, *args):
@@ -278,22 +279,26 @@ class Display:
 class Vantle:
     """One run of Vantle.exe in its own folder (a portable installation)."""
 
-    def __init__(self, display, folder, args=(), language=True, cwd=None):
+    def __init__(self, display, folder, args=(), language=True, cwd=None, installed=False, prefix=None):
+        """`installed`: the folder already holds the program (an unpacked package) and is used as it is;
+        `prefix`: another Wine prefix than the tests' one."""
         self.display = display
         self.folder = folder
-        bin_dir = env("VANTLE_GUI_BIN")
-        shutil.copy(os.path.join(bin_dir, "Vantle.exe"), folder)
-        if language:
-            for module in LANGUAGE_MODULES:
-                shutil.copy(os.path.join(bin_dir, module + ".dll"), folder)
-        settings = os.path.join(folder, "Vantle.ini")
-        if not os.path.exists(settings):
-            open(settings, "wb").close()  # present, so the program keeps its settings here
+        self.prefix = prefix
+        if not installed:
+            bin_dir = env("VANTLE_GUI_BIN")
+            shutil.copy(os.path.join(bin_dir, "Vantle.exe"), folder)
+            if language:
+                for module in LANGUAGE_MODULES:
+                    shutil.copy(os.path.join(bin_dir, module + ".dll"), folder)
+            settings = os.path.join(folder, "Vantle.ini")
+            if not os.path.exists(settings):
+                open(settings, "wb").close()  # present, so the program keeps its settings here
         self.msg_exe = os.path.join(env("VANTLE_GUI_TOOLS"), "vantle-msg.exe")
         self.log = open(os.path.join(folder, "wine.log"), "wb")
         self.process = subprocess.Popen(
             [env("VANTLE_GUI_WINE_RUN"), os.path.join(folder, "Vantle.exe"), *map(str, args)], cwd=cwd or folder,
-            env=display.env(), stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
+            env=display.env(prefix), stdin=subprocess.DEVNULL, stdout=self.log, stderr=subprocess.STDOUT,
             preexec_fn=die_with_parent)
 
     # Lifetime.
@@ -337,7 +342,7 @@ class Vantle:
     # vantle-msg.
     def msg(self, *args, check=True, timeout=30):
         result = run([env("VANTLE_GUI_WINE_RUN"), self.msg_exe, *map(str, args)], timeout=timeout, check=False,
-                     env=self.display.env(), cwd=self.folder)
+                     env=self.display.env(self.prefix), cwd=self.folder)
         if result.returncode != 0:
             if check:
                 raise AssertionError(f"vantle-msg {' '.join(map(str, args))}: {result.stderr.strip()}")
