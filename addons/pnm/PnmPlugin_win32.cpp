@@ -1,10 +1,9 @@
 // vantle-pnm.sph: the five exports of an image input plug-in over the Netpbm reader.
 #include <windows.h>
 
-#include <cstring>
 #include <type_traits>
 
-#include "addons/common/PluginIo_win32.h"
+#include "addons/common/PictureCalls_win32.h"
 #include "addons/common/PluginText.h"
 #include "addons/pnm/PnmReader.h"
 #include "addons/pnm/PnmVersion.h"
@@ -28,6 +27,18 @@ int pluginCode(pnm::PnmStatus status) {
     return plugin_abi::kOtherError;
 }
 
+struct PnmCalls {
+    using Header = pnm::PnmHeader;
+    static int header(const std::uint8_t* data, std::size_t size, Header& header) {
+        return pluginCode(pnm::readPnmHeader(data, size, header));
+    }
+    static int decode(const std::uint8_t* data, std::size_t size, std::uint8_t* info, std::size_t infoBytes,
+                      std::uint8_t* bits, std::size_t bitsBytes) {
+        return pluginCode(pnm::decodePnm(data, size, info, infoBytes, bits, bitsBytes));
+    }
+    static std::int16_t colourDepth(const Header& header) { return static_cast<std::int16_t>(header.sourceBitDepth); }
+};
+
 }  // namespace
 
 extern "C" {
@@ -46,43 +57,13 @@ __declspec(dllexport) int __stdcall IsSupported(const char* path, void* firstByt
 
 __declspec(dllexport) int __stdcall GetPictureInfo(const char* path, std::intptr_t offset, unsigned flag,
                                                    plugin_abi::PictureInfo* info) {
-    if (!info) return plugin_abi::kOtherError;
-    std::memset(info, 0, sizeof *info);
-    PluginInput input;
-    const int opened = input.open(path, offset, flag);
-    if (opened != plugin_abi::kAllRight) return opened;
-    pnm::PnmHeader header;
-    const pnm::PnmStatus status = pnm::readPnmHeader(input.data(), input.size(), header);
-    if (status != pnm::PnmStatus::ok) return pluginCode(status);
-    info->width = static_cast<std::int32_t>(header.width);
-    info->height = static_cast<std::int32_t>(header.height);
-    info->colorDepth = static_cast<std::int16_t>(header.sourceBitDepth);
-    return plugin_abi::kAllRight;
+    return pictureInfoCall<PnmCalls>(path, offset, flag, info);
 }
 
 __declspec(dllexport) int __stdcall GetPicture(const char* path, std::intptr_t offset, unsigned flag,
                                                void** bitmapInfo, void** bits, plugin_abi::ProgressCallback progress,
                                                std::intptr_t user) {
-    if (!bitmapInfo || !bits) return plugin_abi::kOtherError;
-    *bitmapInfo = nullptr;
-    *bits = nullptr;
-    PluginInput input;
-    const int opened = input.open(path, offset, flag);
-    if (opened != plugin_abi::kAllRight) return opened;
-    pnm::PnmHeader header;
-    pnm::PnmStatus status = pnm::readPnmHeader(input.data(), input.size(), header);
-    if (status != pnm::PnmStatus::ok) return pluginCode(status);
-    if (progress && progress(0, 1, user)) return plugin_abi::kAborted;
-
-    LocalBlock info, pixels;
-    if (!info.allocate(header.infoBytes) || !pixels.allocate(header.bitsBytes)) return plugin_abi::kNoMemory;
-    status = pnm::decodePnm(input.data(), input.size(), info.bytes(), header.infoBytes, pixels.bytes(),
-                            header.bitsBytes);
-    if (status != pnm::PnmStatus::ok) return pluginCode(status);
-    if (progress && progress(1, 1, user)) return plugin_abi::kAborted;
-    *bitmapInfo = info.release();
-    *bits = pixels.release();
-    return plugin_abi::kAllRight;
+    return pictureCall<PnmCalls>(path, offset, flag, bitmapInfo, bits, progress, user);
 }
 
 // Function 1 (settings) shows the plug-in's name and version: it has nothing to set.
