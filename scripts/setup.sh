@@ -14,6 +14,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev nasm
   wine64 xvfb xdotool x11-apps imagemagick libjpeg-turbo-progs libimage-exiftool-perl python3
   libvips-tools time
+  netpbm
   dpkg-dev
   fp-utils
 )
