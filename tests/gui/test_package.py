@@ -37,22 +37,25 @@ class PackageTest(GuiTest):
         prefix = os.path.join(self.folder, "fresh-prefix")
         self.addCleanup(self.stop_wineserver, prefix)
         wine_env = self.display.env(prefix)
-        # The package's own vantle-cli.exe makes the reference.
-        reference = os.path.join(self.folder, "reference.jpg")
-        run([env("VANTLE_GUI_WINE_RUN"), os.path.join(top, "vantle-cli.exe"), "trim", windows_path(png), "-o",
-             windows_path(reference)], timeout=300, env=wine_env)
-
+        # A new prefix is made (wineboot) before anything runs in it.
+        run([env("VANTLE_GUI_WINE_RUN"), "--init"], timeout=600, env=wine_env)
         app = Vantle(self.display, top, [windows_path(pgm)], installed=True, prefix=prefix)
         self.apps.append(app)
+        self.display.xdotool("mousemove", 5, 5)
         app.wait_window(timeout=300)
         self.assertEqual(app.title(), "grey.pgm ... Size 1600 × 1200")
         self.screenshot("package-pgm")
         app.send(CMD_FIT_LARGEST)
         app.wait_title(lambda t: t.startswith("Trimming"), "trim mode")
+        boxes = app.boxes()
         app.send(CMD_EXECUTE)
         app.wait_title(lambda t: not t.startswith("Trimming"), "the end of trim mode")
         out = os.path.join(pictures, "Output", "grey.jpg")
         wait_for(lambda: os.path.exists(out), 20, "the trimmed JPEG")
+        # The package's own vantle-cli.exe makes the reference, with the rectangle the window placed.
+        reference = os.path.join(self.folder, "reference.jpg")
+        run([env("VANTLE_GUI_WINE_RUN"), os.path.join(top, "vantle-cli.exe"), "trim", "--rect",
+             ",".join(map(str, boxes)), windows_path(png), "-o", windows_path(reference)], timeout=300, env=wine_env)
         with open(out, "rb") as a, open(reference, "rb") as b:
             self.assertEqual(a.read(), b.read(), "the trim differs from vantle-cli.exe's")
         self.assertEqual(app.close(), 0)

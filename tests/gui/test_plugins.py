@@ -5,7 +5,8 @@ import os
 import shutil
 import unittest
 
-from harness import CMD_FILE_LIST, MAIN_TOOLBAR, GuiTest, env, wait_for, windows_path
+from harness import (CMD_EXECUTE, CMD_FIT_LARGEST, CMD_FILE_LIST, MAIN_TOOLBAR, GuiTest, env, run, wait_for,
+                     windows_path)
 
 CMD_OPEN, CMD_RELOAD, CMD_PLUGIN_DIALOG = 5000, 5400, 5430
 FOLDER, BROWSE, CLEAR, LIST = 2310, 2320, 2330, 2340
@@ -134,6 +135,44 @@ class PluginTest(GuiTest):
         settings = self.settings()
         self.assertEqual(settings["pluginFolder"], '""')
         self.assertEqual(settings["disabledPlugins"], '""')
+
+
+    def test_the_shipped_plugin_reads_a_ppm_that_trims_as_its_png_does(self):
+        shipped = os.path.join(env("VANTLE_GUI_BIN"), "Plugins")
+        ppm = os.path.join(self.pictures, "photo.ppm")
+        png = os.path.join(self.folder, "photo.png")
+        run(["convert", self.sample_bmp, ppm])
+        run(["convert", ppm, png])
+        run(["convert", self.sample_bmp, "-colorspace", "Gray", os.path.join(self.pictures, "grey.pgm")])
+        os.remove(self.four)
+        app = self.start([windows_path(ppm)], settings=[f"pluginFolder={windows_path(shipped)}"])
+        self.assertEqual(app.title(), "photo.ppm ... Size 1600 × 1200")
+
+        app.open_dialog(CMD_OPEN)
+        items = [line.rstrip("\r") for line in app.msg("dlg-items", FILE_TYPES).splitlines()]
+        self.assertIn("Plug-in images (*.pnm;*.pbm;*.pgm;*.ppm;*.pam)", items)
+        app.dlg_click(IDCANCEL)
+        app.wait_no_dialog()
+        app.click_button(MAIN_TOOLBAR, CMD_FILE_LIST)
+        wait_for(lambda: any(w[0] == "Vantle_list_class" for w in app.windows()), 20, "the file list window")
+        self.assertEqual(int(app.msg("listbox", LIST_BOX).split()[0]), 2)  # the .ppm and the .pgm
+
+        app.send(CMD_FIT_LARGEST)
+        app.wait_title(lambda t: t.startswith("Trimming"), "trim mode")
+        boxes = app.boxes()
+        app.send(CMD_EXECUTE)
+        app.wait_title(lambda t: not t.startswith("Trimming"), "the end of trim mode")
+        out = os.path.join(self.pictures, "Output", "photo.jpg")
+        wait_for(lambda: os.path.exists(out), 20, "the trimmed JPEG")
+        # The same program's vantle-cli.exe on the PNG of the same picture, with the rectangle the
+        # window placed (at a fitted zoom its far corner passes through the screen's rounding), writes
+        # the same bytes.
+        reference = os.path.join(self.folder, "reference.jpg")
+        run([env("VANTLE_GUI_WINE_RUN"), env("VANTLE_GUI_CLI_EXE"), "trim", "--rect", ",".join(map(str, boxes)),
+             windows_path(png), "-o", windows_path(reference)], timeout=120, env=self.display.env())
+        with open(out, "rb") as a, open(reference, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        self.assertEqual(app.close(), 0)
 
 
 if __name__ == "__main__":
