@@ -42,9 +42,11 @@ cp "$jpeg/share/doc/libjpeg-turbo/LICENSE.md" "$stage/Licences/libjpeg-turbo-LIC
 cp "$jpeg/share/doc/libjpeg-turbo/README.ijg" "$stage/Licences/libjpeg-turbo-README.ijg"
 cp /usr/share/doc/libz-mingw-w64-dev/copyright "$stage/Licences/zlib.txt"
 cp /usr/share/doc/mingw-w64-x86-64-dev/copyright "$stage/Licences/mingw-w64-runtime.txt"
-for extra in "$win"/licences/*; do
-  if [ -e "$extra" ]; then cp "$extra" "$stage/Licences/"; fi
-done
+# The WebP plug-in carries libwebp: its licence and patent grant, as the plug-in's build took them
+# from Debian's source package.
+need "$win/bin/Plugins/licences/libwebp/COPYING" "$win/bin/Plugins/licences/libwebp/PATENTS"
+cp "$win/bin/Plugins/licences/libwebp/COPYING" "$stage/Licences/libwebp-COPYING.txt"
+cp "$win/bin/Plugins/licences/libwebp/PATENTS" "$stage/Licences/libwebp-PATENTS.txt"
 
 # The read-me in Windows line endings; the settings file with the shipped plug-in folder.
 sed "s/@VERSION@/$version/" packaging/windows/ReadMe.txt | sed 's/$/\r/' >"$stage/ReadMe.txt"

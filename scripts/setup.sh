@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs everything the build, the tests and Wine need on a Debian 12 machine, and cross-builds
-# libjpeg-turbo for Windows once into a cache outside the clone. Idempotent; run as root (or with sudo).
+# libjpeg-turbo and libwebp for Windows once into a cache outside the clone. Idempotent; run as root
+# (or with sudo).
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,7 +15,7 @@ packages=(
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 libz-mingw-w64-dev nasm
   wine64 xvfb xdotool x11-apps imagemagick libjpeg-turbo-progs libimage-exiftool-perl python3
   libvips-tools time
-  netpbm
+  netpbm libwebp-dev webp
   dpkg-dev
   fp-utils
 )
@@ -30,5 +31,6 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 "$here/build-jpeg-mingw.sh"
+"$here/build-webp-mingw.sh"
 # PngSuite for the PNG conformance test, into the same cache; the test skips when it is missing.
 "$here/fetch-pngsuite.sh" >/dev/null || echo "setup: PngSuite could not be fetched; its conformance test will skip"
