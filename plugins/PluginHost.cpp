@@ -7,7 +7,6 @@
 #include "platform/platform.h"
 #include "plugins/PluginAbi.h"
 #include "plugins/PluginBitmap.h"
-#include "util/files.h"
 
 namespace {
 
@@ -145,9 +144,16 @@ bool readHead(const WideString& path, ImageData& image, std::uint8_t* head) {
     platform::fileSize(file, &size);
     image.sourceFileSize = size >= (std::uint64_t{1} << 32) ? 0 : static_cast<std::uint32_t>(size);
     platform::fileLastWriteTime(file, &image.lastWriteTime);
-    const bool complete = readExact(file, head, kHeadBufferBytes);
+    // A file shorter than the head is offered all the same, the rest of the head left zero: many a
+    // small Netpbm or WebP picture is below 2176 bytes, and a plug-in reads its file itself.
+    std::uint32_t got = 0;
+    while (got < kHeadBufferBytes) {
+        const std::int64_t n = platform::readFile(file, head + got, kHeadBufferBytes - got);
+        if (n <= 0) break;
+        got += static_cast<std::uint32_t>(n);
+    }
     platform::closeFile(file);
-    return complete;
+    return got > 0;
 }
 
 // The text behind the last "." of a pattern (a "\" ends the search), or the whole pattern.

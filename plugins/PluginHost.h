@@ -23,7 +23,8 @@ struct PluginHost {
 };
 
 // The picture of `path` through the first enabled plug-in that accepts it; null when none does, the
-// file is shorter than 2176 bytes, or the plug-in's answer is refused.
+// file is empty, or the plug-in's answer is refused. Plug-ins see the file's first 2176 bytes, zeros
+// behind a shorter file.
 ImageData* loadWithPlugin(PluginHost& host, const WideString& path);
 // The patterns of the enabled plug-ins, without those of built-in formats and without repeats (ASCII
 // letters without case): whole wildcard patterns as the plug-ins wrote them, or only their extensions

@@ -16,6 +16,7 @@
 #include "PnmFixtures.h"
 #include "codecs/ImageSource.h"
 #include "codecs/png/PngDecoder.h"
+#include "support/CodecPrinting.h"
 #include "support/TempDir.h"
 
 using namespace pnmtest;

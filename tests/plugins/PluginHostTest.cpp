@@ -298,12 +298,28 @@ TEST_F(PluginHostTest, EveryBadAnswerLeavesTheFileUnreadable) {
     EXPECT_EQ(loadWithPlugin(host, image), nullptr);
 }
 
-TEST_F(PluginHostTest, ShortFilesAndMissingFoldersNeverReachAPlugin) {
+TEST_F(PluginHostTest, ASmallFileIsOfferedWithItsHeadZeroFilledAnEmptyOneNot) {
     FakePlugin& f = add(u"any.spi");
-    f.accepts = always;
-    WideString small = dir.write(u"small.xyz", std::vector<std::uint8_t>(2175, 'x'));
-    EXPECT_EQ(loadWithPlugin(host, small), nullptr);
-    EXPECT_EQ(f.isSupportedCalls, 0);
+    std::vector<std::uint8_t> seen;
+    f.accepts = [&](const char*, const std::uint8_t* head) {
+        seen.assign(head, head + 2048);
+        return true;
+    };
+    f.picture = [](std::intptr_t, void** i, void** b) { return twoPixels(i, b); };
+    WideString small = dir.write(u"small.pbm", {'P', '1', '\n', '2', ' ', '1', '\n', '0', '1'});
+    ImageData* result = loadWithPlugin(host, small);
+    ASSERT_NE(result, nullptr);
+    freeImageData(result);
+    EXPECT_EQ(seen[1], '1');
+    EXPECT_EQ(seen[9], 0);
+    EXPECT_EQ(seen[2047], 0);
+    EXPECT_EQ(f.isSupportedCalls, 1);
+    EXPECT_EQ(loadWithPlugin(host, dir.write(u"empty.pbm", {})), nullptr);
+    EXPECT_EQ(f.isSupportedCalls, 1);
+}
+
+TEST_F(PluginHostTest, AMissingFolderReachesNoPlugin) {
+    add(u"any.spi").accepts = always;
     host.folder = dir.file(u"nowhere");
     EXPECT_EQ(loadWithPlugin(host, image), nullptr);
     EXPECT_TRUE(collectPatterns(host, true).empty());

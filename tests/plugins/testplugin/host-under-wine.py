@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """vantle-cli.exe reads pictures through the test plug-in exactly as the host must: a good 4-bit and a
 good 1-bit picture arrive with their colours, every bad answer leaves the file unreadable (a clear
-error, no crash), and a file shorter than the host's head is never offered.
+error, no crash), a file shorter than the host's head is read all the same, an empty one is not.
 Arguments: the Wine runner, vantle-cli.exe, the folder holding vantle-test.sph."""
 import os
 import struct
@@ -65,9 +65,12 @@ with tempfile.TemporaryDirectory() as work:
         if code != 1 or out or "error" not in err:
             failures.append(f"{mode}: exit {code}, output {bool(out)}, {err.strip()}")
 
-    code, out, err = decode(work, "short.vtp", picture("good4", 2175))
+    code, out, err = decode(work, "short.vtp", picture("good4", 160))
+    if code != 0 or not out:
+        failures.append(f"a file of 160 bytes: exit {code}, {err.strip()}")
+    code, out, err = decode(work, "empty.vtp", b"")
     if code != 1 or out:
-        failures.append(f"a file of 2175 bytes: exit {code}")
+        failures.append(f"an empty file: exit {code}")
 
 for f in failures:
     print("FAIL", f)
