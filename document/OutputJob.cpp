@@ -191,15 +191,22 @@ ImageData* BuildOutputImage(TrimEditor& editor, const Document& document, const 
     return image;
 }
 
+namespace {
+
+// The base of the output folder: outputFolder when it names an existing folder, else the folder of
+// the document.
+WideString outputBase(const Document& document, const OutputOptions& options) {
+    if (!options.outputFolder.empty() && platform::isDirectory(options.outputFolder.c_str()))
+        return options.outputFolder;
+    return folderOf(document.path);
+}
+
+}  // namespace
+
 bool ResolveOutputFolder(const Document& document, const OutputOptions& options, bool forJob, WideString& folder,
                          OutputFailure& failure) {
     setFailure(failure, 0);
-    WideString base;
-    if (!options.outputFolder.empty() && platform::isDirectory(options.outputFolder.c_str()))
-        base = options.outputFolder;
-    else
-        base = folderOf(document.path);
-
+    const WideString base = outputBase(document, options);
     if (!forJob && base.empty()) {
         folder = options.currentFolder;
         return true;
@@ -208,6 +215,8 @@ bool ResolveOutputFolder(const Document& document, const OutputOptions& options,
     if (forJob && options.createOutputFolder) {
         if (platform::isDirectory(folder.c_str())) return true;
         if (!platform::createDirectory(folder.c_str())) {
+            // Another job may have made it a moment ago; then it is as good as ours.
+            if (platform::isDirectory(folder.c_str())) return true;
             setFailure(failure, kMessageCreateFolder);
             return false;
         }
@@ -216,6 +225,15 @@ bool ResolveOutputFolder(const Document& document, const OutputOptions& options,
     }
     if (!options.outputSubfolder.empty() && !base.empty() && !platform::isDirectory(folder.c_str())) folder = base;
     return true;
+}
+
+WideString PlannedOutputFolder(const Document& document, const OutputOptions& options) {
+    const WideString base = outputBase(document, options);
+    WideString folder = joinSubfolder(base, options.outputSubfolder);
+    if (!options.createOutputFolder && !options.outputSubfolder.empty() && !base.empty() &&
+        !platform::isDirectory(folder.c_str()))
+        folder = base;
+    return folder;
 }
 
 WideString BuildAutomaticName(const Document& document, const OutputOptions& options, const WideString& folder) {
@@ -326,14 +344,33 @@ bool PlaceOutput(WideString& destination, const WideString& temporary, bool uniq
         WideString ext;
         if (dot != std::u16string_view::npos && (sep == std::u16string_view::npos || dot > sep))
             ext.assign(v.data() + dot, static_cast<std::uint32_t>(v.size() - dot));
-        if (!makeUniquePath(destination, ext.c_str())) {
+        // The name is claimed before anything is written, so a job running beside this one (in
+        // this process or another) never picks the same "+N".
+        if (!claimUniquePath(destination, ext.c_str())) {
             setFailure(failure, kMessagePlaceOutput);
             return false;
         }
     } else {
         isNew = !platform::pathExists(destination.c_str());
     }
-    if (!platform::copyFile(temporary.c_str(), destination.c_str(), false)) {
+    // The finished file is copied beside its destination and swapped in whole: the destination
+    // holds the empty claim or the old file until then, never a part of the new one.
+    WideString staged(destination);
+    if (staged.length() + 4 > 259) {
+        // Where the name leaves no room for ".tmp", a short name in the same folder serves.
+        const std::size_t sep = destination.view().rfind(kSep);
+        staged.assign(destination.c_str(), sep == std::u16string_view::npos ? 0 : static_cast<std::uint32_t>(sep + 1));
+        staged.append(u"~");
+    }
+    staged.append(u".tmp");
+    bool placed = claimUniquePath(staged, u".tmp");
+    if (placed) {
+        placed = platform::copyFile(temporary.c_str(), staged.c_str(), false) &&
+                 platform::replaceFile(staged.c_str(), destination.c_str());
+        if (!placed) platform::deleteFile(staged.c_str());
+    }
+    if (!placed) {
+        if (uniqueName) platform::deleteFile(destination.c_str());  // the claim goes back
         setFailure(failure, kMessagePlaceOutput);
         return false;
     }

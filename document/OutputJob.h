@@ -45,6 +45,9 @@ ImageData* RunOutputSteps(const TrimSelection& selection, const Document& docume
 // the current image): the folder the dialog starts in.
 bool ResolveOutputFolder(const Document& document, const OutputOptions& options, bool forJob, WideString& folder,
                          OutputFailure& failure);
+// The folder ResolveOutputFolder resolves after Execute, without creating anything (for a preview
+// of the names a job would write).
+WideString PlannedOutputFolder(const Document& document, const OutputOptions& options);
 // folder + separator + [prefix] + base name ("clip" without a path) + [suffix] + [WxH] + extension.
 WideString BuildAutomaticName(const Document& document, const OutputOptions& options, const WideString& folder);
 // The extension of the automatic name, with its dot ("" for the clipboard).
@@ -61,5 +64,9 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
                      OutputFailure& failure);
 // Copies `temporary` to `destination` (overwriting), or with uniqueName to the first free
 // "name+N.ext" beside it; `destination` then names the file written. 30004 on failure. A new file
-// is announced to the shell.
+// is announced to the shell. The unique name is claimed (claimUniquePath) before the copy, so jobs
+// running at once, in threads or processes, never share one; the copy goes to a file beside the
+// destination that then replaces it in one step, so the destination never holds a part of the
+// file, and an old file there stays whole when the copy fails. A failure leaves neither the claim
+// nor the copy behind.
 bool PlaceOutput(WideString& destination, const WideString& temporary, bool uniqueName, OutputFailure& failure);

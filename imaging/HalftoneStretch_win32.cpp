@@ -1,6 +1,8 @@
 // Filter 3 on Windows: GDI's halftone stretch into a DIB section. The memory device context is made
-// on first use and kept (the trim editor releases it when it goes away).
+// on first use and kept (the trim editor releases it when it goes away). A device context is not
+// to be used by two threads at once, so parallel jobs take turns with it.
 #include <cstring>
+#include <mutex>
 
 #include "imaging/Resample.h"
 #include "imaging/ResampleKernels.h"
@@ -8,6 +10,7 @@
 namespace {
 
 HDC halftoneDc = nullptr;
+std::mutex halftoneLock;  // guards halftoneDc and what is selected into it
 
 }  // namespace
 
@@ -27,6 +30,7 @@ std::uint8_t* halftoneStretch(const std::uint8_t* pixels, std::size_t srcStride,
                         pixels + srcStride * static_cast<std::size_t>(y), len);
         pixels = packed.get();
     }
+    const std::lock_guard<std::mutex> hold(halftoneLock);
     if (!halftoneDc) {
         halftoneDc = CreateCompatibleDC(nullptr);
         if (!halftoneDc) return nullptr;
@@ -78,6 +82,7 @@ std::uint8_t* halftoneStretch(const std::uint8_t* pixels, std::size_t srcStride,
 }  // namespace resample
 
 void releaseHalftoneContext() {
+    const std::lock_guard<std::mutex> hold(halftoneLock);
     if (halftoneDc) DeleteDC(halftoneDc);
     halftoneDc = nullptr;
 }

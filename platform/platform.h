@@ -51,8 +51,16 @@ bool isDirectory(const char16_t* path);
 bool createDirectory(const char16_t* path);
 bool deleteFile(const char16_t* path);
 bool copyFile(const char16_t* from, const char16_t* to, bool failIfExists);
-// Replaces `to` by `from` in one step where the system allows it (same folder).
+// Replaces `to` by `from` in one step (MoveFileExW with MOVEFILE_REPLACE_EXISTING, rename): anyone
+// opening `to` finds the old file or the whole new one, never a part. Both in the same folder.
 bool replaceFile(const char16_t* from, const char16_t* to);
+
+// Takes a name for a file still to be written: creates `path` as a new empty file only when nothing
+// is there (CREATE_NEW, O_EXCL), so of two threads or processes asking for one name exactly one
+// gets it. Taken: a file, folder or link of that name exists. The claim is then replaced by the
+// finished file (replaceFile) or released by deleting it.
+enum class ClaimResult { Claimed, Taken, Failed };
+ClaimResult claimFile(const char16_t* path);
 
 // ---- mappings ----
 // A whole-file mapping of an open file. `copyOnWrite` gives a private writable view that never
@@ -85,6 +93,7 @@ struct DirectoryEntry {
     bool isDirectory;
     std::uint64_t size;
     FILETIME lastWriteTime;
+    bool isLink;  // a symbolic link or junction (the other fields describe its target)
 };
 // Calls `visit` for every entry of `folder` except "." and "..". False when the folder cannot be read.
 bool listDirectory(const char16_t* folder, const std::function<void(const DirectoryEntry&)>& visit);
@@ -113,5 +122,11 @@ void globalFree(void* handle);
 // `length` bytes, stops at `capacity` - 1 units, and returns the units written (0-terminated).
 bool toAnsi(const char16_t* text, char* out, std::size_t capacity);
 std::size_t fromAnsi(const char* text, std::size_t length, char16_t* out, std::size_t capacity);
+
+// ---- processes ----
+// The processors this process may run on: online and within its affinity mask; at least 1.
+std::uint32_t processorCount();
+// Whether standard error is an interactive terminal (a console on Windows), not a file or pipe.
+bool standardErrorIsTerminal();
 
 }  // namespace platform

@@ -2,6 +2,7 @@
 // from UTF-16 to UTF-8 at the system-call boundary.
 #include <dirent.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -187,6 +188,22 @@ bool replaceFile(const char16_t* from, const char16_t* to) {
     return ::rename(narrow(from).c_str(), narrow(to).c_str()) == 0;
 }
 
+ClaimResult claimFile(const char16_t* path) {
+    const std::string name = narrow(path);
+    for (;;) {
+        // O_EXCL does not follow a link of that name either: it counts as taken.
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd >= 0) {
+            ::close(fd);
+            return ClaimResult::Claimed;
+        }
+        if (errno == EINTR) continue;
+        if (errno == EEXIST) return ClaimResult::Taken;
+        struct stat st;
+        return lstat(name.c_str(), &st) == 0 ? ClaimResult::Taken : ClaimResult::Failed;
+    }
+}
+
 bool mapFile(FileHandle file, std::size_t size, bool copyOnWrite, Mapping* out) {
     if (!isValid(file) || size == 0) return false;
     const int prot = copyOnWrite ? PROT_READ | PROT_WRITE : PROT_READ;
@@ -273,9 +290,14 @@ bool listDirectory(const char16_t* folder, const std::function<void(const Direct
         full += e->d_name;
         struct stat st;
         if (stat(full.c_str(), &st) != 0) continue;
+        bool isLink = e->d_type == DT_LNK;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat own;
+            isLink = lstat(full.c_str(), &own) == 0 && S_ISLNK(own.st_mode);
+        }
         const std::u16string name = utf8ToUtf16(e->d_name);
         visit(DirectoryEntry{name.c_str(), S_ISDIR(st.st_mode), static_cast<std::uint64_t>(st.st_size),
-                             toFileTime(st.st_mtim)});
+                             toFileTime(st.st_mtim), isLink});
     }
     closedir(dir);
     return true;
@@ -314,5 +336,21 @@ std::size_t fromAnsi(const char* text, std::size_t length, char16_t* out, std::s
     out[n] = 0;
     return n;
 }
+
+std::uint32_t processorCount() {
+    long online = sysconf(_SC_NPROCESSORS_ONLN);
+    if (online < 1) online = 1;
+#ifdef CPU_COUNT
+    // A container or taskset may allow fewer than are online.
+    cpu_set_t allowed;
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0) {
+        const int count = CPU_COUNT(&allowed);
+        if (count >= 1 && count < online) online = count;
+    }
+#endif
+    return static_cast<std::uint32_t>(online);
+}
+
+bool standardErrorIsTerminal() { return isatty(STDERR_FILENO) == 1; }
 
 }  // namespace platform

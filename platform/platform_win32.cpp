@@ -120,6 +120,18 @@ bool replaceFile(const char16_t* from, const char16_t* to) {
     return MoveFileExW(w(from), w(to), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
+ClaimResult claimFile(const char16_t* path) {
+    HANDLE file = CreateFileW(w(path), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
+        return ClaimResult::Claimed;
+    }
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS) return ClaimResult::Taken;
+    // A folder of that name refuses with access denied rather than "exists".
+    return GetFileAttributesW(w(path)) != INVALID_FILE_ATTRIBUTES ? ClaimResult::Taken : ClaimResult::Failed;
+}
+
 bool mapFile(FileHandle file, std::size_t size, bool copyOnWrite, Mapping* out) {
     if (!isValid(file) || size == 0) return false;
     HANDLE mapping = CreateFileMappingW(file, nullptr, copyOnWrite ? PAGE_WRITECOPY : PAGE_READONLY, 0, 0, nullptr);
@@ -207,8 +219,11 @@ bool listDirectory(const char16_t* folder, const std::function<void(const Direct
     do {
         if (std::wcscmp(data.cFileName, L".") == 0 || std::wcscmp(data.cFileName, L"..") == 0) continue;
         const std::uint64_t size = (std::uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+        // dwReserved0 holds the reparse tag; cloud placeholders are reparse points too, but no links.
+        const bool isLink = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
+                            (data.dwReserved0 == IO_REPARSE_TAG_SYMLINK || data.dwReserved0 == IO_REPARSE_TAG_MOUNT_POINT);
         visit(DirectoryEntry{reinterpret_cast<const char16_t*>(data.cFileName),
-                             (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, size, data.ftLastWriteTime});
+                             (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0, size, data.ftLastWriteTime, isLink});
     } while (FindNextFileW(find, &data));
     FindClose(find);
     return true;
@@ -286,6 +301,23 @@ std::size_t fromAnsi(const char* text, std::size_t length, char16_t* out, std::s
     }
     out[written] = 0;
     return static_cast<std::size_t>(written);
+
+std::uint32_t processorCount() {
+    DWORD_PTR process = 0, system = 0;
+    std::uint32_t count = 0;
+    if (GetProcessAffinityMask(GetCurrentProcess(), &process, &system))
+        for (; process; process &= process - 1) ++count;
+    if (count == 0) {
+        SYSTEM_INFO info;
+        GetSystemInfo(&info);
+        count = info.dwNumberOfProcessors;
+    }
+    return count ? count : 1;
+}
+
+bool standardErrorIsTerminal() {
+    DWORD mode = 0;
+    return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
 }  // namespace platform

@@ -16,7 +16,7 @@ packages=(
   wine64 xvfb xdotool x11-apps imagemagick libjpeg-turbo-progs libimage-exiftool-perl python3
   libvips-tools time
   netpbm libwebp-dev webp
-  dpkg-dev
+  dpkg-dev man-db
   fp-utils
 )
 

@@ -74,6 +74,35 @@ bool matchesListExtension(std::u16string_view name, std::u16string_view extensio
     return wildcardMatch(name, pattern);
 }
 
+bool ListFolderImages(const WideString& folder, const std::vector<WideString>& patterns, std::vector<WideString>& files,
+                      std::vector<WideString>* subfolders) {
+    files.clear();
+    if (subfolders) subfolders->clear();
+    // One pass over the folder; its file count bounds the list as the capacity count does.
+    std::vector<WideString> all;
+    const bool readable = platform::listDirectory(folder.c_str(), [&](const platform::DirectoryEntry& entry) {
+        if (!entry.isDirectory)
+            all.emplace_back(entry.name);
+        else if (subfolders && !entry.isLink)
+            subfolders->emplace_back(entry.name);
+    });
+    if (!readable) return false;
+    const auto natural = [](const WideString& a, const WideString& b) { return compareNatural(a.view(), b.view()) < 0; };
+    if (subfolders) std::stable_sort(subfolders->begin(), subfolders->end(), natural);
+
+    const std::size_t capacity = all.size();
+    for (const WideString& ext : patterns) {
+        if (files.size() == capacity) break;
+        for (const WideString& name : all) {
+            if (!matchesListExtension(name.view(), ext.view())) continue;
+            files.push_back(name);
+            if (files.size() == capacity) break;
+        }
+    }
+    std::stable_sort(files.begin(), files.end(), natural);
+    return true;
+}
+
 bool RefreshList(FileList& list, const WideString& documentPath, const std::vector<WideString>& patterns) {
     WideString folder;
     if (!documentPath.empty()) {
@@ -88,30 +117,11 @@ bool RefreshList(FileList& list, const WideString& documentPath, const std::vect
     // An empty folder name would read some unrelated folder (the current drive's root on Windows).
     if (folder.empty()) return false;
 
-    // One pass over the folder; its file count bounds the list as the capacity count does.
-    std::vector<WideString> files;
-    const bool readable = platform::listDirectory(folder.c_str(), [&](const platform::DirectoryEntry& entry) {
-        if (!entry.isDirectory) files.emplace_back(entry.name);
-    });
-    if (!readable || files.empty()) return false;
-
-    const std::size_t capacity = files.size();
-    for (const WideString& ext : patterns) {
-        for (const WideString& name : files) {
-            if (!matchesListExtension(name.view(), ext.view())) continue;
-            list.entries.push_back(FileEntry{name});
-            if (list.entries.size() == capacity) break;
-        }
-        if (list.entries.size() == capacity) break;
-    }
-    if (list.entries.empty()) {
-        emptyList(list);
-        return false;
-    }
+    std::vector<WideString> names;
+    if (!ListFolderImages(folder, patterns, names) || names.empty()) return false;
+    list.entries.reserve(names.size());
+    for (WideString& name : names) list.entries.push_back(FileEntry{std::move(name)});
     list.listFolder = std::move(folder);
-    std::stable_sort(list.entries.begin(), list.entries.end(), [](const FileEntry& a, const FileEntry& b) {
-        return compareNatural(a.name.view(), b.name.view()) < 0;
-    });
 
     if (documentPath.empty()) {
         list.listSelection = kNoListSelection;

@@ -35,6 +35,13 @@ std::vector<WideString> fileListPatterns(const WideString* pluginExtensions = nu
 // ending in ".jpeg" or ".tiff".
 bool matchesListExtension(std::u16string_view name, std::u16string_view extension);
 
+// The image files of `folder` as the list takes them: every file (not folder) found by a pattern,
+// pattern by pattern, at most as many as the folder holds files, sorted by compareNatural; with
+// `subfolders`, also its folders in the same order, leaving out links (so walking a tree never
+// runs in a circle). False when the folder cannot be read.
+bool ListFolderImages(const WideString& folder, const std::vector<WideString>& patterns, std::vector<WideString>& files,
+                      std::vector<WideString>* subfolders = nullptr);
+
 // Re-reads the folder of `documentPath` (or the folder read last when the path is empty): every
 // file (not folder) found by a pattern, pattern by pattern, at most as many as the folder holds
 // files; sorted by compareNatural; the entry named like the document (ASCII letters without case)

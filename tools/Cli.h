@@ -24,8 +24,10 @@ struct Command {
     int (*run)(const Command& self, const Arguments& arguments);  // arguments after the command name
 };
 
-// "PATH: error CODE: MESSAGE" on stderr, the message from the English text table.
-void reportError(const WideString& path, std::uint32_t messageId);
+// "PATH: error CODE: MESSAGE" and a line break, the message from the English text table.
+std::string errorText(const WideString& path, std::uint32_t code);
+// errorText on stderr.
+void reportError(const WideString& path, std::uint32_t code);
 inline void reportError(const WideString& path, CodecStatus status) { reportError(path, messageId(status)); }
 // --max-pixels N: the pixel ceiling for this run, a whole number from 1 on. False for anything else.
 bool setMaxPixels(const std::string& value);

@@ -1,32 +1,31 @@
 // trim [options] IN...: each input is loaded as the program opens a document, the trim rectangle is
 // laid over it (the largest centred one by default), and the program's own output job builds and
 // delivers the result: under its automatic name into the output folder, or exactly to -o PATH.
+// Several inputs run at once; their outputs are placed, and their lines printed, in the inputs'
+// order, so the names and the text are those of a run one file at a time.
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
+#include "document/FormatDetection.h"
 #include "document/OutputJob.h"
 #include "platform/platform.h"
 #include "shell/PluginSettings.h"
 #include "shell/Settings.h"
 #include "tools/Cli.h"
+#include "tools/Trim.h"
 #include "trim/RectifiedCopy.h"
 #include "trim/TrimEditor.h"
 #include "trim/TrimRules.h"
+#include "util/ParallelInOrder.h"
+#include "util/files.h"
 
 namespace cli {
 namespace {
 
-struct TrimJob {
-    Settings settings;
-    bool haveRect = false;
-    TrimRect rect;
-    bool haveQuad = false;
-    TrimPoint quad[4];
-    WideString outPath;  // -o
-    std::vector<WideString> inputs;
-};
+constexpr std::uint32_t kMostJobs = 256;
 
 bool parseInts(const std::string& text, char separator, std::int32_t* out, int count) {
     const char* p = text.c_str();
@@ -77,10 +76,19 @@ int parseOptions(const Command& self, const Arguments& arguments, TrimJob& job) 
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string a = arguments[i].toUtf8();
         if (a.size() < 2 || a[0] != '-') {
-            job.inputs.push_back(nativePath(arguments[i]));
+            job.arguments.push_back(nativePath(arguments[i]));
             continue;
         }
         // Switches without a value.
+        if (a == "-r" || a == "--recursive") { job.recursive = true; continue; }
+        if (a == "--dry-run") { job.dryRun = true; continue; }
+        if (a == "-q" || a == "--quiet") { job.quiet = true; continue; }
+        if (a.size() > 2 && a.compare(0, 2, "-j") == 0 && a[2] >= '0' && a[2] <= '9') {  // -j4
+            std::int32_t n = 0;
+            if (!parseRanged(a.substr(2), 1, kMostJobs, n)) return usageError(self, "-j expects 1 to 256");
+            job.jobs = static_cast<std::uint32_t>(n);
+            continue;
+        }
         if (a == "--sharpen") { s.sharpen = 1; continue; }
         if (a == "--levels") { s.autoLevelsFilter = 1; continue; }
         if (a == "--progressive") { s.jpegProgressive = 1; continue; }
@@ -95,6 +103,9 @@ int parseOptions(const Command& self, const Arguments& arguments, TrimJob& job) 
             continue;
         } else if (a == "-o") {
             job.outPath = nativePath(wide);
+        } else if (a == "-j" || a == "--jobs") {
+            if (!parseRanged(v, 1, kMostJobs, n[0])) return usageError(self, "-j expects 1 to 256");
+            job.jobs = static_cast<std::uint32_t>(n[0]);
         } else if (a == "--size") {
             if (!parseInts(v, 'x', n, 2)) return usageError(self, "--size expects WxH");
             s.trimWidth = clampSize(n[0]);
@@ -155,14 +166,31 @@ int parseOptions(const Command& self, const Arguments& arguments, TrimJob& job) 
             return usageError(self, ("unknown option " + a).c_str());
         }
     }
-    if (job.inputs.empty()) return usageError(self, "expects at least one input file");
-    if (!job.outPath.empty() && job.inputs.size() != 1) return usageError(self, "-o takes exactly one input");
+    if (job.arguments.empty()) return usageError(self, "expects at least one input file or folder");
+    if (!job.outPath.empty() && (job.arguments.size() != 1 || platform::isDirectory(job.arguments[0].c_str())))
+        return usageError(self, "-o takes exactly one input file");
     if (!writesFile(s.outputFormat)) return usageError(self, "the clipboard is not an output here");
+    if (job.jobs == 0) job.jobs = platform::processorCount();
     return kOk;
 }
 
-// One input; false after reporting its failure.
-bool trimOne(const TrimJob& job, const WideString& in) {
+// What one input came to: its text, and the encoded output waiting to be placed.
+struct TrimOutcome {
+    bool ok = false;
+    std::string out;       // the line for standard output
+    std::string err;       // the error line
+    WideString temporary;  // the encoded file, empty when there is nothing to place
+    std::int32_t width = 0, height = 0;
+};
+
+std::string failureText(const WideString& in, const OutputFailure& failure) {
+    if (failure.messageId) return errorText(in, failure.messageId);
+    return in.toUtf8() + ": JPEG library error: " + failure.libraryMessage.toUtf8() + "\n";
+}
+
+// Loads, trims and encodes one input into a temporary file: everything but the placing, so that
+// inputs may run at once. The decoded image is gone when this returns.
+void prepareOne(const TrimJob& job, const WideString& in, TrimOutcome& outcome) {
     const Settings& settings = job.settings;
     Document document;
     DocumentHost host;
@@ -170,13 +198,13 @@ bool trimOne(const TrimJob& job, const WideString& in) {
     UsePlugins(host, settings);
     CodecStatus why = CodecStatus::Failure;
     if (!LoadDocument(document, &in, host, &why) || why != CodecStatus::Ok) {
-        reportError(in, why != CodecStatus::Ok ? why : CodecStatus::Failure);
-        return false;
+        outcome.err = errorText(in, messageId(why != CodecStatus::Ok ? why : CodecStatus::Failure));
+        return;
     }
     const std::int32_t width = document.header.biWidth, height = document.header.biHeight;
     if (width <= 0 || height <= 0) {
-        reportError(in, CodecStatus::BadHeader);
-        return false;
+        outcome.err = errorText(in, messageId(CodecStatus::BadHeader));
+        return;
     }
     // The rectangle as the program's boxes would take it, at the output's ratio.
     const OutputRatio ratio = RatioOf(settings.trimWidth, settings.trimHeight);
@@ -191,8 +219,8 @@ bool trimOne(const TrimJob& job, const WideString& in) {
         RectifiedCopy rectified;
         if (job.haveQuad && !IsIdentityQuad(job.quad, width, height)) {
             if (!rectified.allocate(imageBytes(static_cast<std::uint32_t>(width), static_cast<std::uint32_t>(height), 24))) {
-                reportError(in, kMessageOutOfMemory);
-                return false;
+                outcome.err = errorText(in, kMessageOutOfMemory);
+                return;
             }
             selection.quad = job.quad;
             selection.rectified = rectified.data();
@@ -202,39 +230,105 @@ bool trimOne(const TrimJob& job, const WideString& in) {
     }
     if (!result) {
         if (failure.messageId) {
-            reportError(in, failure.messageId);
-            return false;
+            outcome.err = errorText(in, failure.messageId);
+            return;
         }
-        std::printf("%s: nothing to change (the trim is the whole image at the output size)\n", in.toUtf8().c_str());
-        return true;
+        outcome.out = in.toUtf8() + ": nothing to change (the trim is the whole image at the output size)\n";
+        outcome.ok = true;
+        return;
     }
-    // The trimmed image becomes the document (its path stays the source's), then it is delivered.
+    // The trimmed image becomes the document (its path stays the source's), then it is encoded.
     const bool installed = InstallImage(document, *result, host);
     freeImageData(result);
     if (!installed) {
-        reportError(in, kMessageOutOfMemory);
-        return false;
+        outcome.err = errorText(in, kMessageOutOfMemory);
+        return;
     }
-    WideString placed;
-    bool saved;
+    WideString temporary;
+    if (!makeTempFile(temporary)) {
+        outcome.err = errorText(in, kMessageTempFile);
+        return;
+    }
+    if (!WriteOutputFile(document, settings, temporary, failure)) {
+        platform::deleteFile(temporary.c_str());
+        outcome.err = failureText(in, failure);
+        return;
+    }
+    outcome.temporary = std::move(temporary);
+    outcome.width = document.header.biWidth;
+    outcome.height = document.header.biHeight;
+}
+
+// Places a prepared output under its name; inputs come here one at a time, in their order.
+void placeOne(const TrimJob& job, const WideString& in, TrimOutcome& outcome) {
+    if (outcome.temporary.empty()) return;
+    Document named;  // the automatic name and the output folder go by the input's path alone
+    named.path = in;
+    OutputFailure failure;
+    WideString destination;
+    bool placed;
     if (!job.outPath.empty()) {
-        saved = SaveImage(document, settings, job.outPath, false, failure, &placed);
+        destination = job.outPath;
+        placed = PlaceOutput(destination, outcome.temporary, false, failure);
     } else {
         WideString folder;
-        saved = ResolveOutputFolder(document, settings, true, folder, failure) &&
-                SaveImage(document, settings, BuildAutomaticName(document, settings, folder), true, failure, &placed);
+        placed = ResolveOutputFolder(named, job.settings, true, folder, failure);
+        if (placed) {
+            destination = BuildAutomaticName(named, job.settings, folder);
+            placed = PlaceOutput(destination, outcome.temporary, true, failure);
+        }
     }
-    if (!saved) {
-        if (failure.messageId)
-            reportError(in, failure.messageId);
-        else
-            std::fprintf(stderr, "%s: JPEG library error: %s\n", in.toUtf8().c_str(),
-                         failure.libraryMessage.toUtf8().c_str());
-        return false;
+    platform::deleteFile(outcome.temporary.c_str());
+    outcome.temporary.clear();
+    if (!placed) {
+        outcome.err = failureText(in, failure);
+        return;
     }
-    std::printf("%s -> %s (%d x %d)\n", in.toUtf8().c_str(), placed.toUtf8().c_str(),
-                static_cast<int>(document.header.biWidth), static_cast<int>(document.header.biHeight));
-    return true;
+    outcome.ok = true;
+    outcome.out = in.toUtf8() + " -> " + destination.toUtf8() + " (" + std::to_string(outcome.width) + " x " +
+                  std::to_string(outcome.height) + ")\n";
+}
+
+// A name planned in the dry run, as the file system compares it (Windows: ASCII letters without case).
+std::u16string plannedKey(const WideString& path) {
+    std::u16string key(path.view());
+    if (platform::kPathSeparator == u'\\')
+        for (char16_t& c : key)
+            if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c + 32);
+    return key;
+}
+
+// The name each input would get now, taking the names of the inputs before it as written. Reads
+// no more of an input than its first bytes: an input whose content turns out damaged, or that
+// needs no change, is listed as if it were written.
+void previewOne(const TrimJob& job, const WideString& in, std::unordered_set<std::u16string>& planned,
+                TrimOutcome& outcome) {
+    const ImageFormat format = DetectFormatByContent(in);
+    // A file no built-in decoder knows may still be a plug-in's: like a damaged image, it is listed
+    // as the real run would try it.
+    const bool plugins = !job.settings.pluginFolder.empty() && platform::isDirectory(job.settings.pluginFolder.c_str());
+    if (format == ImageFormat::Unreadable || (format == ImageFormat::NotRecognised && !plugins)) {
+        outcome.err = errorText(in, messageId(format == ImageFormat::Unreadable ? CodecStatus::BadFile
+                                                                                : CodecStatus::BadHeader));
+        return;
+    }
+    WideString destination = job.outPath;
+    if (destination.empty()) {
+        Document named;
+        named.path = in;
+        const WideString name = BuildAutomaticName(named, job.settings, PlannedOutputFolder(named, job.settings));
+        const char16_t* extension = outputExtension(job.settings.outputFormat);
+        bool found = false;
+        for (std::int32_t n = 0; !found && n < INT32_MAX && uniquePathCandidate(name, extension, n, destination); ++n)
+            found = !platform::pathExists(destination.c_str()) && !planned.count(plannedKey(destination));
+        if (!found) {
+            outcome.err = errorText(in, kMessagePlaceOutput);
+            return;
+        }
+        planned.insert(plannedKey(destination));
+    }
+    outcome.ok = true;
+    outcome.out = in.toUtf8() + " -> " + destination.toUtf8() + " (dry run)\n";
 }
 
 }  // namespace
@@ -242,11 +336,45 @@ bool trimOne(const TrimJob& job, const WideString& in) {
 int runTrim(const Command& self, const Arguments& arguments) {
     TrimJob job;
     if (const int usage = parseOptions(self, arguments, job)) return usage;
+    const std::vector<TrimInput> inputs = expandInputs(job);
+    std::vector<TrimOutcome> outcomes(inputs.size());
     std::size_t good = 0;
-    for (const WideString& in : job.inputs)
-        if (trimOne(job, in)) ++good;
-    std::printf("%zu of %zu file(s) done\n", good, job.inputs.size());
-    return good == job.inputs.size() ? kOk : kFailed;
+    {
+        ProgressLine progress(inputs.size(), !job.quiet && !job.dryRun);
+        const auto report = [&](std::size_t i) {
+            TrimOutcome& outcome = outcomes[i];
+            if (outcome.ok) ++good;
+            progress.print(job.quiet ? std::string() : outcome.out, outcome.err);
+            outcome = TrimOutcome{};  // its text is out; a long run keeps nothing per file
+        };
+        if (job.dryRun) {
+            std::unordered_set<std::u16string> planned;
+            for (std::size_t i = 0; i < inputs.size(); ++i) {
+                if (inputs[i].unreadableFolder)
+                    outcomes[i].err = inputs[i].path.toUtf8() + ": the folder cannot be read\n";
+                else
+                    previewOne(job, inputs[i].path, planned, outcomes[i]);
+                report(i);
+            }
+        } else {
+            runParallelInOrder(
+                inputs.size(), job.jobs,
+                [&](std::size_t i) {
+                    if (inputs[i].unreadableFolder)
+                        outcomes[i].err = inputs[i].path.toUtf8() + ": the folder cannot be read\n";
+                    else
+                        prepareOne(job, inputs[i].path, outcomes[i]);
+                },
+                [&](std::size_t i) {
+                    placeOne(job, inputs[i].path, outcomes[i]);
+                    report(i);
+                });
+        }
+    }
+    if (!job.quiet)
+        std::printf(job.dryRun ? "%zu of %zu file(s) would be written\n" : "%zu of %zu file(s) done\n", good,
+                    inputs.size());
+    return good == inputs.size() ? kOk : kFailed;
 }
 
 }  // namespace cli

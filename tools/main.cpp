@@ -17,8 +17,13 @@ const Command kCommands[] = {
      runDecode},
     {"trim", "[options] IN...",
      "trim each input as Execute does and save it under its automatic name in the output folder\n"
-     "      (or exactly to -o PATH). The rectangle is the largest centred one at the output ratio unless\n"
-     "      given. Defaults are the built-in settings, or those of --settings FILE; flags override them.\n"
+     "      (or exactly to -o PATH). An input that is a folder stands for its image files, in the file\n"
+     "      list's order. The rectangle is the largest centred one at the output ratio unless given.\n"
+     "      Defaults are the built-in settings, or those of --settings FILE; flags override them.\n"
+     "        -r, --recursive       folders with their subfolders (not their output folders)\n"
+     "        -j, --jobs N          N inputs at once (default: one per processor)\n"
+     "        --dry-run             print the name each input would get; write nothing\n"
+     "        -q, --quiet           errors only: no per-file lines, no count, no progress line\n"
      "        --rect L,T,R,B        image pixels, inclusive; the width counts, the height follows the ratio\n"
      "        --quad x,y,x,y,x,y,x,y  perspective corners: top-left, top-right, bottom-left, bottom-right\n"
      "        --size WxH  --preset N (1-8)  --filter 0..3  --sharpen  --levels\n"
@@ -44,10 +49,6 @@ void printHelp(std::FILE* out) {
 
 }  // namespace
 
-void reportError(const WideString& path, std::uint32_t messageId) {
-    std::fprintf(stderr, "%s: error %u: %s\n", path.toUtf8().c_str(), messageId, englishErrorMessage(messageId).c_str());
-}
-
 bool setMaxPixels(const std::string& value) {
     if (value.empty() || value.size() > 19 || value.find_first_not_of("0123456789") != std::string::npos) return false;
     const std::uint64_t pixels = std::stoull(value);
@@ -55,6 +56,12 @@ bool setMaxPixels(const std::string& value) {
     setPixelCeiling(pixels);
     return true;
 }
+
+std::string errorText(const WideString& path, std::uint32_t code) {
+    return path.toUtf8() + ": error " + std::to_string(code) + ": " + englishErrorMessage(code) + "\n";
+}
+
+void reportError(const WideString& path, std::uint32_t code) { std::fputs(errorText(path, code).c_str(), stderr); }
 
 int usageError(const Command& command, const char* problem) {
     std::fprintf(stderr, "vantle-cli %s: %s\nusage: vantle-cli %s %s\n", command.name, problem, command.name,

@@ -1,5 +1,7 @@
 #include "util/files.h"
 
+#include <cstdint>
+
 void modulePath(WideString& out) {
     char16_t buffer[262];
     if (!platform::executablePath(buffer, 261) || stringLength(buffer) > 260) {
@@ -18,24 +20,44 @@ bool makeTempFile(WideString& out) {
     return true;
 }
 
-bool makeUniquePath(WideString& path, const char16_t* extension) {
-    if (!platform::pathExists(path.c_str())) return true;
-    WideString base;
-    base.assign(path);
-    base.cut(5);
-    base.append(u"+");
-    for (std::int32_t n = 1; n > 0; ++n) {
-        WideString candidate;
-        candidate.assign(base);
-        candidate.appendInt(n);
-        candidate.append(extension);
-        if (candidate.length() > 259) return false;
-        if (!platform::pathExists(candidate.c_str())) {
-            path = std::move(candidate);
-            return true;
+bool uniquePathCandidate(const WideString& path, const char16_t* extension, std::int32_t n, WideString& out) {
+    out.assign(path);
+    if (n == 0) return true;
+    out.cut(5);
+    out.append(u"+");
+    out.appendInt(n);
+    out.append(extension);
+    return out.length() <= 259;
+}
+
+namespace {
+
+// The first candidate `take` accepts becomes `path`; `take` says Claimed, Taken (try the next) or
+// Failed (stop).
+template <typename Take>
+bool firstFreeCandidate(WideString& path, const char16_t* extension, Take take) {
+    WideString candidate;
+    for (std::int32_t n = 0; n < INT32_MAX && uniquePathCandidate(path, extension, n, candidate); ++n) {
+        switch (take(candidate)) {
+        case platform::ClaimResult::Claimed: path = std::move(candidate); return true;
+        case platform::ClaimResult::Taken: break;
+        case platform::ClaimResult::Failed: return false;
         }
     }
     return false;
+}
+
+}  // namespace
+
+bool makeUniquePath(WideString& path, const char16_t* extension) {
+    return firstFreeCandidate(path, extension, [](const WideString& candidate) {
+        return platform::pathExists(candidate.c_str()) ? platform::ClaimResult::Taken : platform::ClaimResult::Claimed;
+    });
+}
+
+bool claimUniquePath(WideString& path, const char16_t* extension) {
+    return firstFreeCandidate(path, extension,
+                              [](const WideString& candidate) { return platform::claimFile(candidate.c_str()); });
 }
 
 bool readExact(platform::FileHandle file, void* data, std::uint32_t n) {

@@ -17,6 +17,14 @@ bool makeTempFile(WideString& out);
 // Leaves `path` as it is when nothing exists there; otherwise turns "name.ext" into the first free
 // "name+N" + extension (N = 1, 2, ...). False once a candidate grows past 259 characters.
 bool makeUniquePath(WideString& path, const char16_t* extension);
+// The names makeUniquePath tries, in its order: `path` itself for n 0, else "name+N" + extension.
+// False for a candidate past 259 characters (never for n 0).
+bool uniquePathCandidate(const WideString& path, const char16_t* extension, std::int32_t n, WideString& out);
+// makeUniquePath for a file about to be written by one of several threads or processes: the first
+// candidate that platform::claimFile creates becomes `path`, so no two callers ever end up with the
+// same name. The empty claim is the caller's to replace or delete. False when no candidate within
+// 259 characters can be claimed or a claim fails for another reason than the name being taken.
+bool claimUniquePath(WideString& path, const char16_t* extension);
 
 // Reads exactly n bytes; true only if all n arrive.
 bool readExact(platform::FileHandle file, void* data, std::uint32_t n);

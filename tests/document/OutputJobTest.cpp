@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -287,6 +291,38 @@ TEST_F(OutputJobTest, TheOutputFolderIsCreatedBesideTheDocumentOrInTheChosenFold
     EXPECT_EQ(folder.toUtf8(), "somewhere");
 }
 
+TEST_F(OutputJobTest, ThePlannedOutputFolderIsTheResolvedOneWithNothingCreated) {
+    struct Case {
+        const char* what;
+        const char16_t* outputFolder;  // inside the test folder; null for none
+        const char16_t* subfolder;
+        bool create;
+    };
+    ASSERT_TRUE(platform::createDirectory(join(dir.path(), u"chosen").c_str()));
+    const Case cases[] = {
+        {"beside the document", nullptr, u"Output", true},
+        {"in the chosen folder", u"chosen", u"Output", true},
+        {"a missing chosen folder falls back", u"missing", u"Output", true},
+        {"no subfolder", u"chosen", u"", true},
+        {"not created: a missing subfolder is cut back", nullptr, u"Later", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        options.outputFolder.clear();
+        if (c.outputFolder) options.outputFolder = join(dir.path(), c.outputFolder);
+        options.outputSubfolder.assign(c.subfolder);
+        options.createOutputFolder = c.create;
+        const std::vector<std::string> before = filesIn(dir.path());
+        const WideString planned = PlannedOutputFolder(document, options);
+        EXPECT_EQ(filesIn(dir.path()), before);  // nothing made
+        WideString resolved;
+        OutputFailure failure;
+        ASSERT_TRUE(ResolveOutputFolder(document, options, true, resolved, failure));
+        EXPECT_EQ(planned.toUtf8(), resolved.toUtf8());
+        if (filesIn(dir.path()) != before) std::filesystem::remove(std::filesystem::path(resolved.view()));
+    }
+}
+
 TEST_F(OutputJobTest, AFolderThatCannotBeCreatedStopsTheJobWith30005) {
     // The subfolder name is taken by a file.
     dir.write(u"Output", {1, 2, 3});
@@ -358,6 +394,157 @@ TEST_F(OutputJobTest, TemporaryFileAndPlacementFailures) {
     dir.write(WideString(longName.c_str() + dir.path().length() + 1).c_str(), {1});
     EXPECT_FALSE(SaveImage(document, options, longName, true, failure));
     EXPECT_EQ(failure.messageId, kMessagePlaceOutput);
+}
+
+TEST_F(OutputJobTest, AFailedPlacementLeavesNoClaimAndAnOldFileWhole) {
+    OutputFailure failure;
+    const WideString missing = join(dir.path(), u"no-such-temporary");
+    WideString destination = join(dir.path(), u"new.bmp");
+    EXPECT_FALSE(PlaceOutput(destination, missing, true, failure));
+    EXPECT_EQ(failure.messageId, kMessagePlaceOutput);
+    EXPECT_TRUE(filesIn(dir.path()).empty());  // neither the claimed name nor a copy beside it
+
+    dir.write(u"old.bmp", {9, 9});
+    destination = join(dir.path(), u"old.bmp");
+    EXPECT_FALSE(PlaceOutput(destination, missing, false, failure));
+    EXPECT_EQ(failure.messageId, kMessagePlaceOutput);
+    EXPECT_EQ(readWholeFile(destination), (std::vector<std::uint8_t>{9, 9}));
+    EXPECT_EQ(filesIn(dir.path()), (std::vector<std::string>{"old.bmp"}));
+}
+
+TEST_F(OutputJobTest, ANameWithNoRoomForTheCopysSuffixIsPlacedToo) {
+    const WideString temporary = dir.write(u"t", {1, 2, 3});
+    // 259 characters: the copy cannot be the name plus ".tmp" where paths end at 259.
+    std::u16string name(259 - dir.path().length() - 1 - 4, u'n');
+    name += u".bmp";
+    WideString destination = join(dir.path(), name.c_str());
+    ASSERT_EQ(destination.length(), 259u);
+    OutputFailure failure;
+    ASSERT_TRUE(PlaceOutput(destination, temporary, true, failure));
+    EXPECT_EQ(readWholeFile(destination), (std::vector<std::uint8_t>{1, 2, 3}));
+    EXPECT_EQ(filesIn(dir.path()).size(), 2u);  // the temporary and the output, nothing else
+}
+
+// Jobs in several threads save documents of the same name at once, each into the same output
+// folder that none of them has made yet: every output arrives under its own name, whole.
+TEST_F(OutputJobTest, SavesRacingForOneNameEachGetTheirOwn) {
+    TempDir temp;
+    TempFolderOverride override(temp.path());
+    constexpr int kThreads = 6, kEach = 4;
+    options.outputFormat = OutputFormat::Bmp;
+    std::vector<std::vector<std::uint8_t>> expected(kThreads * kEach);
+    std::vector<WideString> placed(kThreads * kEach);
+    std::vector<std::thread> threads;
+    std::atomic<int> failures{0};
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&, t] {
+            for (int k = 0; k < kEach; ++k) {
+                const int job = t * kEach + k;
+                Document mine;
+                mine.path = join(dir.path(), u"photo.jpg");
+                const std::uint32_t bytes = imageBytes(16, 12, 24);
+                mine.sourcePixels = allocPixels(bytes);
+                for (std::uint32_t i = 0; i < bytes; ++i) mine.sourcePixels[i] = static_cast<std::uint8_t>(job * 7 + i);
+                initHeader(mine.header, 16, 12, 24, 0, 0);
+                OutputFailure failure;
+                WideString folder;
+                if (!ResolveOutputFolder(mine, options, true, folder, failure) ||
+                    !SaveImage(mine, options, BuildAutomaticName(mine, options, folder), true, failure, &placed[job])) {
+                    failures.fetch_add(1);
+                    continue;
+                }
+                // What this document alone writes.
+                const WideString own = join(temp.path(), (u"own" + std::u16string(1, static_cast<char16_t>(u'a' + job))).c_str());
+                if (!WriteOutputFile(mine, options, own, failure)) failures.fetch_add(1);
+                expected[job] = readWholeFile(own);
+                platform::deleteFile(own.c_str());
+            }
+        });
+    for (std::thread& t : threads) t.join();
+    ASSERT_EQ(failures.load(), 0);
+    std::map<std::string, int> byName;
+    for (int job = 0; job < kThreads * kEach; ++job) {
+        ++byName[placed[job].toUtf8()];
+        EXPECT_EQ(readWholeFile(placed[job]), expected[job]) << placed[job].toUtf8();
+    }
+    const WideString output = join(dir.path(), u"Output");
+    std::vector<std::string> names = filesIn(output);
+    ASSERT_EQ(names.size(), std::size_t(kThreads * kEach));  // no claim or copy left over
+    for (int n = 0; n < kThreads * kEach; ++n) {
+        const std::string name = n == 0 ? "photo.bmp" : "photo+" + std::to_string(n) + ".bmp";
+        EXPECT_EQ(byName[join(output, WideString::fromUtf8(name).c_str()).toUtf8()], 1) << name;
+    }
+    EXPECT_TRUE(filesIn(temp.path()).empty());
+}
+
+// The whole job (load, crop, resize with each filter, sharpen, levels, encode in each format) on
+// several threads at once writes what it writes alone: no decoder, filter or encoder keeps state
+// between calls. Under ThreadSanitizer this also shows any data race among them.
+TEST_F(OutputJobTest, JobsOnSeveralThreadsWriteWhatOneWrites) {
+    struct Combo {
+        WideString source;
+        ResizeFilter filter;
+        OutputFormat format;
+    };
+    // Sources in the formats the job reads most, written from the fixture's noisy picture.
+    std::vector<WideString> sources;
+    for (OutputFormat format : {OutputFormat::Jpeg, OutputFormat::Png, OutputFormat::Bmp}) {
+        options.outputFormat = format;
+        const WideString path = join(dir.path(), (u"source" + std::u16string(outputExtension(format))).c_str());
+        OutputFailure failure;
+        if (!WriteOutputFile(document, options, path, failure)) {
+            ASSERT_EQ(format, OutputFormat::Png);  // the PNG writer may not be in this build yet
+            continue;
+        }
+        sources.push_back(path);
+    }
+    std::vector<Combo> combos;
+    for (const WideString& source : sources)
+        for (std::int32_t f = 0; f < kResizeFilterCount; ++f)
+            for (OutputFormat format : {OutputFormat::Jpeg, OutputFormat::Png, OutputFormat::Gif, OutputFormat::Tiff})
+                combos.push_back(Combo{source, static_cast<ResizeFilter>(f), format});
+
+    const auto run = [&](const Combo& combo, const WideString& out) {
+        OutputOptions mine = options;
+        mine.resizeMethod = combo.filter;
+        mine.outputFormat = combo.format;
+        mine.trimWidth = 24;
+        mine.trimHeight = 18;
+        mine.sharpen = mine.autoLevelsFilter = true;
+        Document loaded;
+        DocumentHost host;
+        host.showsImage = false;
+        CodecStatus why = 0;
+        if (!LoadDocument(loaded, &combo.source, host, &why) || why) return std::vector<std::uint8_t>{};
+        TrimSelection selection;
+        selection.rect = TrimRect{3, 2, 58, 43};
+        const OutputSteps steps = PlanOutput(selection.rect, nullptr, 64, 48, mine);
+        OutputFailure failure;
+        ImageData* result = RunOutputSteps(selection, loaded, mine, steps, failure);
+        if (!result) return std::vector<std::uint8_t>{};
+        const bool installed = InstallImage(loaded, *result, host);
+        freeImageData(result);
+        if (!installed || !WriteOutputFile(loaded, mine, out, failure)) return std::vector<std::uint8_t>{};
+        std::vector<std::uint8_t> bytes = readWholeFile(out);
+        platform::deleteFile(out.c_str());
+        return bytes;
+    };
+    std::vector<std::vector<std::uint8_t>> alone(combos.size()), together(combos.size());
+    for (std::size_t i = 0; i < combos.size(); ++i) {
+        alone[i] = run(combos[i], join(dir.path(), u"alone"));
+        if (combos[i].format != OutputFormat::Png) {
+            ASSERT_FALSE(alone[i].empty()) << i;
+        }
+    }
+    std::atomic<std::size_t> next{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t)
+        threads.emplace_back([&, t] {
+            const WideString out = join(dir.path(), (u"together" + std::u16string(1, static_cast<char16_t>(u'0' + t))).c_str());
+            for (std::size_t i; (i = next.fetch_add(1)) < combos.size();) together[i] = run(combos[i], out);
+        });
+    for (std::thread& t : threads) t.join();
+    for (std::size_t i = 0; i < combos.size(); ++i) EXPECT_EQ(together[i], alone[i]) << i;
 }
 
 TEST_F(OutputJobTest, EveryFormatIsWrittenAndReadsBackAtItsSize) {

@@ -150,7 +150,8 @@ class PluginTest(GuiTest):
 
         app.open_dialog(CMD_OPEN)
         items = [line.rstrip("\r") for line in app.msg("dlg-items", FILE_TYPES).splitlines()]
-        self.assertIn("Plug-in images (*.pnm;*.pbm;*.pgm;*.ppm;*.pam)", items)
+        # Both shipped plug-ins, in the folder's order.
+        self.assertIn("Plug-in images (*.pnm;*.pbm;*.pgm;*.ppm;*.pam;*.webp)", items)
         app.dlg_click(IDCANCEL)
         app.wait_no_dialog()
         app.click_button(MAIN_TOOLBAR, CMD_FILE_LIST)
@@ -167,6 +168,43 @@ class PluginTest(GuiTest):
         # The same program's vantle-cli.exe on the PNG of the same picture, with the rectangle the
         # window placed (at a fitted zoom its far corner passes through the screen's rounding), writes
         # the same bytes.
+        reference = os.path.join(self.folder, "reference.jpg")
+        run([env("VANTLE_GUI_WINE_RUN"), env("VANTLE_GUI_CLI_EXE"), "trim", "--rect", ",".join(map(str, boxes)),
+             windows_path(png), "-o", windows_path(reference)], timeout=120, env=self.display.env())
+        with open(out, "rb") as a, open(reference, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+        self.assertEqual(app.close(), 0)
+
+    def test_the_shipped_webp_plugin_reads_a_webp_that_trims_as_dwebps_png_does(self):
+        shipped = os.path.join(env("VANTLE_GUI_BIN"), "Plugins")
+        ppm = os.path.join(self.folder, "source.ppm")
+        run(["convert", self.sample_bmp, ppm])
+        photo = os.path.join(self.pictures, "photo.webp")
+        run(["cwebp", "-quiet", "-q", "80", ppm, "-o", photo])
+        run(["cwebp", "-quiet", "-lossless", ppm, "-o", os.path.join(self.pictures, "second.webp")])
+        png = os.path.join(self.folder, "photo.png")
+        run(["dwebp", "-quiet", photo, "-o", png])
+        os.remove(self.four)
+        app = self.start([windows_path(photo)], settings=[f"pluginFolder={windows_path(shipped)}"])
+        self.assertEqual(app.title(), "photo.webp ... Size 1600 × 1200")
+
+        app.click_button(MAIN_TOOLBAR, CMD_FILE_LIST)
+        wait_for(lambda: any(w[0] == "Vantle_list_class" for w in app.windows()), 20, "the file list window")
+        count, top_index, item_height, _, left, top, _, _ = map(int, app.msg("listbox", LIST_BOX).split())
+        self.assertEqual(count, 2)
+        y = top + (1 - top_index) * item_height + item_height // 2  # photo, second
+        app.click(left + 20, y)
+        app.wait_title(lambda t: t == "second.webp ... Size 1600 × 1200", "second.webp opened from the list")
+        app.click(left + 20, y - item_height)
+        app.wait_title(lambda t: t == "photo.webp ... Size 1600 × 1200", "photo.webp opened from the list")
+
+        app.send(CMD_FIT_LARGEST)
+        app.wait_title(lambda t: t.startswith("Trimming"), "trim mode")
+        boxes = app.boxes()
+        app.send(CMD_EXECUTE)
+        app.wait_title(lambda t: not t.startswith("Trimming"), "the end of trim mode")
+        out = os.path.join(self.pictures, "Output", "photo.jpg")
+        wait_for(lambda: os.path.exists(out), 20, "the trimmed JPEG")
         reference = os.path.join(self.folder, "reference.jpg")
         run([env("VANTLE_GUI_WINE_RUN"), env("VANTLE_GUI_CLI_EXE"), "trim", "--rect", ",".join(map(str, boxes)),
              windows_path(png), "-o", windows_path(reference)], timeout=120, env=self.display.env())

@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include "support/Paths.h"
 #include "support/TempDir.h"
 #include "platform/platform.h"
@@ -70,6 +74,33 @@ TEST_F(FileListTest, NaturalOrderAndTheDocumentSelected) {
     // A document that is not listed selects the first entry.
     ASSERT_TRUE(RefreshList(list, dir.file(u"notes.txt"), patterns));
     EXPECT_EQ(list.listSelection, 0);
+}
+
+TEST_F(FileListTest, AFolderListsItsImagesAndSubfoldersInNaturalOrder) {
+    touch({u"img10.jpg", u"img2.JPG", u"IMG1.png", u"notes.txt", u"photo.jpeg", u"z.tiff"});
+    for (const char16_t* sub : {u"day10", u"Day2", u"day1.jpg"})
+        ASSERT_TRUE(platform::createDirectory(dir.file(sub).c_str()));
+#ifndef _WIN32
+    // A link to a folder is no subfolder: walking it could run in a circle.
+    ASSERT_EQ(symlink(".", dir.file(u"again").toUtf8().c_str()), 0);
+#endif
+    std::vector<WideString> files, subfolders;
+    ASSERT_TRUE(ListFolderImages(dir.path(), patterns, files, &subfolders));
+    const auto texts = [](const std::vector<WideString>& v) {
+        std::vector<std::u16string> out;
+        for (const WideString& s : v) out.emplace_back(s.view());
+        return out;
+    };
+    EXPECT_EQ(texts(files),
+              (std::vector<std::u16string>{u"IMG1.png", u"img2.JPG", u"img10.jpg", u"photo.jpeg", u"z.tiff"}));
+    EXPECT_EQ(texts(subfolders), (std::vector<std::u16string>{u"day1.jpg", u"Day2", u"day10"}));
+
+    // Without the list of subfolders only the files; a folder that cannot be read fails.
+    ASSERT_TRUE(ListFolderImages(dir.path(), patterns, files));
+    EXPECT_EQ(files.size(), 5u);
+    EXPECT_FALSE(ListFolderImages(dir.file(u"gone"), patterns, files, &subfolders));
+    EXPECT_TRUE(files.empty());
+    EXPECT_TRUE(subfolders.empty());
 }
 
 TEST_F(FileListTest, PluginExtensionsJoinTheList) {

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # vantle-cli.exe under Wine and the native vantle-cli give byte-identical BMP, TIFF and PNG outputs
-# for the same input and options (filters 0 to 2; filter 3 is the system's halftone stretch).
+# for the same input and options (filters 0 to 2; filter 3 is the system's halftone stretch); and
+# the Windows exe with several jobs writes what it writes with one, the halftone stretch included.
 # Arguments: the Wine runner, the Windows exe, the native vantle-cli (skipped, 77, when not built).
 set -euo pipefail
 wine_run="$1"
@@ -40,5 +41,19 @@ for filter in 0 1 2; do
       fi
     done
   done
+done
+# A folder of different pictures, each filter, four jobs against one.
+mkdir -p jobs/in
+for k in 1 2 3 4 5; do "$native" sample --size $((300 + 37 * k))x$((200 + 11 * k)) jobs/in/p$k.bmp >/dev/null; done
+for filter in 0 1 2 3; do
+  rm -rf jobs/one jobs/four
+  "$wine_run" "$exe" trim -j 1 --filter $filter --format bmp --size 120x90 --out-folder jobs --subfolder one jobs/in >/dev/null
+  "$wine_run" "$exe" trim -j 4 --filter $filter --format bmp --size 120x90 --out-folder jobs --subfolder four jobs/in >/dev/null
+  if [ "$(ls jobs/four | wc -l)" = 5 ] && diff -r jobs/one jobs/four >/dev/null; then
+    echo "same with four jobs: filter $filter"
+  else
+    echo "DIFFERENT with four jobs: filter $filter"
+    status=1
+  fi
 done
 exit $status
