@@ -301,6 +301,7 @@ std::size_t fromAnsi(const char* text, std::size_t length, char16_t* out, std::s
     }
     out[written] = 0;
     return static_cast<std::size_t>(written);
+}
 
 std::uint32_t processorCount() {
     DWORD_PTR process = 0, system = 0;
