@@ -280,6 +280,7 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         job.limitSize = options.limitJpegSize;
         job.sizeLimitKiB = options.jpegSizeLimitKiB;
         job.sourceHadExif = document.jpegHadExif;
+        job.iccProfile = &document.iccProfile;
         job.sourcePath = &document.path;
         job.resample = ResampleThumbnail;
         if (saveJpeg(codec, path, job)) return true;
