@@ -7,6 +7,7 @@ ImageData* allocImageData() { return static_cast<ImageData*>(platform::heapAlloc
 void freeImageData(ImageData* image) {
     if (!image) return;
     freePixels(image->pixels);
+    freeIccProfile(image->iccProfile);
     platform::heapFree(image);
 }
 

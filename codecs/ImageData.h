@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "codecs/IccProfile.h"
 #include "codecs/ImageFormat.h"
 #include "platform/win_types.h"
 
@@ -17,6 +18,7 @@ struct ImageData {
     std::uint32_t sourceFileSize;
     std::uint32_t sourceBitDepth;
     FILETIME lastWriteTime;
+    IccProfile iccProfile;  // the source's colour profile, owned by the record until taken
 
     const BITMAPINFO* info() const { return reinterpret_cast<const BITMAPINFO*>(&header); }
 };
@@ -24,7 +26,7 @@ static_assert(offsetof(ImageData, palette) == sizeof(BITMAPINFOHEADER), "header 
 
 // A zero-filled record from the application heap; null when out of memory.
 ImageData* allocImageData();
-// Frees the record and, if still owned, its pixel buffer.
+// Frees the record and, if still owned, its pixel buffer and colour profile.
 void freeImageData(ImageData* image);
 
 // Bytes per row: the row padded to a multiple of 4. 0 when the row does not fit in 32 bits.

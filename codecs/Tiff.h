@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+#include "codecs/IccProfile.h"
 #include "codecs/ImageSink.h"
 #include "codecs/ImageSource.h"
 
@@ -14,7 +15,10 @@ bool decodeTiff(ImageSource& source);
 ImageData* loadTiff(ImageSource& source, const WideString& path);
 
 // Writes the whole file to the sink's already open output. The reducer holds width, height and the
-// depths (24 and 24), the sink the resolution; pixels are the bottom-up 24-bit buffer.
-bool writeTiff(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels);
+// depths (24 and 24), the sink the resolution; pixels are the bottom-up 24-bit buffer. A colour
+// profile, when given, goes into tag 34675 behind the pixels.
+bool writeTiff(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels,
+               const IccProfile* profile = nullptr);
 // Creates the file at `path` and writes it; true only when every byte reached it.
-bool saveTiff(ImageSink& sink, const WideString& path, const RGBQUAD* palette, const std::uint8_t* pixels);
+bool saveTiff(ImageSink& sink, const WideString& path, const RGBQUAD* palette, const std::uint8_t* pixels,
+              const IccProfile* profile = nullptr);

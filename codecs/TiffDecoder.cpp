@@ -198,6 +198,9 @@ bool decodeTiff(ImageSource& source) {
     freePixels(copy);
     if (!ok) return false;
     readResolution(source, d, image.header);
+    // A profile that is not one is dropped; the image stays.
+    if (!d.iccProfile.failed && d.iccProfile.size() != 0)
+        setIccProfile(image.iccProfile, d.iccProfile.begin, d.iccProfile.size());
     return true;
 }
 

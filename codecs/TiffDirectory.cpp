@@ -87,6 +87,9 @@ bool readEntry(ImageSource& source, Directory& d, const Entry& e) {
     case 284: d.planar = entryValue(d, e); return true;            // PlanarConfiguration
     case 296: d.resolutionUnit = entryValue(d, e); return true;    // ResolutionUnit
     case 320: d.colorMapOffset = longValue(d, e); return true;     // ColorMap
+    case 34675:  // InterColorProfile: UNDEFINED (or BYTE) bytes at an offset; a bad one is ignored
+        if ((e.type == 7 || e.type == 1) && e.count > 4) d.iccProfile = source.input.sliceAt(longValue(d, e), e.count);
+        return true;
     default: return true;  // ImageDescription, SamplesPerPixel, RowsPerStrip, Orientation, ...
     }
 }

@@ -35,6 +35,7 @@ struct Directory {
     std::uint32_t yResolutionOffset = 0;
     std::uint32_t resolutionUnit = 2;
     std::uint32_t colorMapOffset = 0;
+    ByteReader iccProfile;  // the bytes of tag 34675 when they lie inside the file; empty otherwise
 };
 
 // Value i of a strip array (i below its count).

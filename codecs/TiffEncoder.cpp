@@ -8,12 +8,27 @@ constexpr std::uint16_t kShort = 3;
 constexpr std::uint16_t kLong = 4;
 constexpr std::uint16_t kRational = 5;
 
-// Fixed layout of an RGB file: header, a 12-entry directory, then its out-of-line values.
-constexpr std::uint32_t kEntryCount = 12;
-constexpr std::uint32_t kBitsOffset = 158;
-constexpr std::uint32_t kXResolutionOffset = 164;
-constexpr std::uint32_t kYResolutionOffset = 172;
-constexpr std::uint32_t kStripOffset = 180;
+constexpr std::uint16_t kUndefined = 7;
+
+// Layout of an RGB file: header, a directory of 12 entries (13 with a colour profile), its
+// out-of-line values (bits per sample, the two resolutions), the strip, then the profile.
+struct Layout {
+    std::uint32_t entryCount = 12;
+    std::uint32_t bitsOffset = 0;
+    std::uint32_t xResolutionOffset = 0;
+    std::uint32_t yResolutionOffset = 0;
+    std::uint32_t stripOffset = 0;
+};
+
+Layout layoutFor(bool withProfile) {
+    Layout l;
+    l.entryCount = withProfile ? 13 : 12;
+    l.bitsOffset = 8 + 2 + 12 * l.entryCount + 4;
+    l.xResolutionOffset = l.bitsOffset + 6;
+    l.yResolutionOffset = l.xResolutionOffset + 8;
+    l.stripOffset = l.yResolutionOffset + 8;
+    return l;
+}
 
 bool fail(ImageSink& sink, CodecStatus code) {
     sink.status = code;
@@ -42,7 +57,7 @@ void writeResolution(ImageSink& sink, std::int32_t pelsPerMeter) {
 
 }  // namespace
 
-bool writeTiff(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels) {
+bool writeTiff(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixels, const IccProfile* profile) {
     sink.status = CodecStatus::Failure;
     const ColorReducer& r = sink.reducer;
     // Only 24-bit RGB is written; another depth or a strip beyond 32 bits counts as an output that
@@ -53,23 +68,30 @@ bool writeTiff(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixe
         return fail(sink, CodecStatus::CannotCreate);
     const std::uint32_t stride = rowStride(r.width, 24);
     if (stride == 0) return fail(sink, CodecStatus::CannotCreate);
+    const bool withProfile = profile && hasIccProfile(*profile);
+    const Layout l = layoutFor(withProfile);
+    // The profile starts on a word boundary behind the strip; all of it must lie within 32 bits.
+    const std::uint64_t profileOffset = (l.stripOffset + stripBytes + 1) & ~std::uint64_t{1};
+    if (withProfile && profileOffset + profile->size > 0xFFFFFFFFull) return fail(sink, CodecStatus::CannotCreate);
 
     writeU16le(sink, 0x4949);  // "II"
     writeU16le(sink, 42);
     writeU32le(sink, 8);
-    writeU16le(sink, kEntryCount);
+    writeU16le(sink, static_cast<std::uint16_t>(l.entryCount));
     writeEntry(sink, 256, kLong, 1, r.width);
     writeEntry(sink, 257, kLong, 1, r.height);
-    writeEntry(sink, 258, kShort, 3, kBitsOffset);
+    writeEntry(sink, 258, kShort, 3, l.bitsOffset);
     writeEntry(sink, 259, kShort, 1, 1);  // no compression
     writeEntry(sink, 262, kShort, 1, 2);  // RGB
-    writeEntry(sink, 273, kLong, 1, kStripOffset);
+    writeEntry(sink, 273, kLong, 1, l.stripOffset);
     writeEntry(sink, 277, kShort, 1, 3);
     writeEntry(sink, 278, kLong, 1, r.height);
     writeEntry(sink, 279, kLong, 1, static_cast<std::uint32_t>(stripBytes));
-    writeEntry(sink, 282, kRational, 1, kXResolutionOffset);
-    writeEntry(sink, 283, kRational, 1, kYResolutionOffset);
+    writeEntry(sink, 282, kRational, 1, l.xResolutionOffset);
+    writeEntry(sink, 283, kRational, 1, l.yResolutionOffset);
     writeEntry(sink, 296, kShort, 1, 2);  // inch
+    // InterColorProfile, last in tag order.
+    if (withProfile) writeEntry(sink, 34675, kUndefined, profile->size, static_cast<std::uint32_t>(profileOffset));
     writeU32le(sink, 0);                  // no further directory
     for (int i = 0; i < 3; ++i) writeU16le(sink, static_cast<std::uint16_t>(r.targetDepth / 3));
     writeResolution(sink, sink.xResolution);
@@ -89,12 +111,18 @@ bool writeTiff(ImageSink& sink, const RGBQUAD* palette, const std::uint8_t* pixe
         writeBytes(sink, row, rowBytes);
     }
     platform::heapFree(row);
+    if (withProfile) {
+        const std::uint8_t pad = 0;
+        if (stripBytes & 1) writeBytes(sink, &pad, 1);
+        writeBytes(sink, profile->bytes, profile->size);
+    }
     return !sink.writeFailed;
 }
 
-bool saveTiff(ImageSink& sink, const WideString& path, const RGBQUAD* palette, const std::uint8_t* pixels) {
+bool saveTiff(ImageSink& sink, const WideString& path, const RGBQUAD* palette, const std::uint8_t* pixels,
+              const IccProfile* profile) {
     sink.status = CodecStatus::Failure;
     if (!createOutput(sink, path)) return false;
-    if (!writeTiff(sink, palette, pixels)) return false;
+    if (!writeTiff(sink, palette, pixels, profile)) return false;
     return finishOutput(sink);
 }

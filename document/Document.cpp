@@ -21,13 +21,23 @@ void setBusy(const DocumentHost& host, bool busy) {
 
 }  // namespace
 
-Document::~Document() { releasePixels(*this); }
+Document::~Document() {
+    releasePixels(*this);
+    freeIccProfile(iccProfile);
+}
 
 void releasePixels(Document& document) {
     freePixels(document.sourcePixels);
     freePixels(document.shadedPixels);
     document.sourcePixels = document.shadedPixels = nullptr;
     document.displayPixels = nullptr;
+}
+
+void ForgetSource(Document& document) {
+    document.path.clear();
+    document.loadFailed = false;
+    document.jpegHadExif = false;
+    freeIccProfile(document.iccProfile);
 }
 
 bool InstallImage(Document& document, ImageData& image, const DocumentHost& host) {
@@ -93,6 +103,8 @@ bool LoadDocument(Document& document, const WideString* path, const DocumentHost
     if (image) {
         installed = InstallImage(document, *image, host);
         document.jpegHadExif = image->sourceFormat == ImageFormat::Jpeg && outcome.hasExif;
+        // A plug-in's picture has a zeroed profile, so an earlier document's never stays behind.
+        moveIccProfile(document.iccProfile, image->iccProfile);
         freeImageData(image);
         document.loadFailed = false;
         if (why) *why = installed ? CodecStatus::Ok : CodecStatus::NoMemory;
@@ -101,6 +113,7 @@ bool LoadDocument(Document& document, const WideString* path, const DocumentHost
         freePixels(document.shadedPixels);
         document.sourcePixels = document.shadedPixels = document.displayPixels = nullptr;
         document.jpegHadExif = false;
+        freeIccProfile(document.iccProfile);
         document.loadFailed = true;
         if (why) *why = outcome.status;
     }

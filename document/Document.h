@@ -20,6 +20,10 @@ struct Document {
     WideString path;                          // empty after a paste
     bool loadFailed = false;
     bool jpegHadExif = false;
+    // The colour profile of the source pixels: taken from the decoder's record by LoadDocument, kept
+    // through the trim (InstallImage leaves it), and dropped wherever the pixels stop being the
+    // source's (a paste, a plug-in image without one, a failed load).
+    IccProfile iccProfile{};
 
     Document() = default;
     Document(const Document&) = delete;
@@ -60,6 +64,10 @@ bool LoadDocument(Document& document, const WideString* path, const DocumentHost
 // True when the document is usable (24-bit, with its shaded copy where one is made); on lack of
 // memory message 30001 is shown and false returned.
 bool InstallImage(Document& document, ImageData& image, const DocumentHost& host);
+
+// The document's pixels no longer come from its file (a paste): the path is emptied, and the EXIF
+// flag and the colour profile, which belonged to the file's pixels, are dropped.
+void ForgetSource(Document& document);
 
 // Frees every pixel buffer of the document (at exit, or before a failed load's empty state).
 void releasePixels(Document& document);

@@ -280,6 +280,7 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         job.limitSize = options.limitJpegSize;
         job.sizeLimitKiB = options.jpegSizeLimitKiB;
         job.sourceHadExif = document.jpegHadExif;
+        job.iccProfile = &document.iccProfile;
         job.sourcePath = &document.path;
         job.resample = ResampleThumbnail;
         if (saveJpeg(codec, path, job)) return true;
@@ -297,6 +298,7 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
     if (format == OutputFormat::Png) {
         PngEncoder encoder;
         setupPngEncoder(encoder, h.biWidth, h.biHeight, h.biXPelsPerMeter, h.biYPelsPerMeter, options.interlaced);
+        encoder.iccProfile = &document.iccProfile;
         const bool saved = savePng(encoder, path, document.sourcePixels);
         const CodecStatus why = encoder.status;
         discard(encoder);
@@ -315,7 +317,7 @@ bool WriteOutputFile(const Document& document, const OutputOptions& options, con
         break;
     case OutputFormat::Tiff:
         setGeometry(sink.reducer, width, height, 24, 24);
-        saved = saveTiff(sink, path, document.palette, document.sourcePixels);
+        saved = saveTiff(sink, path, document.palette, document.sourcePixels, &document.iccProfile);
         break;
     case OutputFormat::Gif:
         setGeometry(sink.reducer, width, height, 24, 8);

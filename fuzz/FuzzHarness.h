@@ -20,6 +20,10 @@ inline void checkDecodedImage(ImageData* image) {
     const std::uint32_t bytes = imageBytes(static_cast<std::uint32_t>(h.biWidth), static_cast<std::uint32_t>(h.biHeight),
                                            h.biBitCount);
     if (bytes == 0) std::abort();
+    // A colour profile the decoder kept is one that looks valid, every byte of it readable.
+    const IccProfile& profile = image->iccProfile;
+    if ((profile.bytes == nullptr) != (profile.size == 0)) std::abort();
+    if (profile.bytes && !iccProfileLooksValid(profile.bytes, profile.size)) std::abort();
     // Touch the first and last byte the buffer must hold, so a short buffer shows under ASan.
     volatile std::uint8_t touch = image->pixels[0];
     touch = image->pixels[bytes - 1];

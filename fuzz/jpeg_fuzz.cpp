@@ -1,6 +1,7 @@
 // The JPEG decoder over arbitrary bytes, as the document loader would call it.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 
 #include "FuzzHarness.h"
 #include "codecs/jpeg/JpegCodec.h"
@@ -22,6 +23,11 @@ bool claimsHugeFrame(const std::uint8_t* data, std::size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    // The profile reader over the whole input, also where the library refuses the frame.
+    IccProfile profile{};
+    readJpegIccProfile(ByteReader(data, data + size), profile);
+    if (profile.bytes && !iccProfileLooksValid(profile.bytes, profile.size)) std::abort();
+    freeIccProfile(profile);
     if (claimsHugeFrame(data, size)) return 0;
     JpegCodec codec;
     ImageData* image = loadFramedMemory(codec, data, size, decodeJpeg);

@@ -2,11 +2,13 @@
 // a hang or an access outside a buffer.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include <zlib.h>
 
 #include "codecs/png/PngDecoder.h"
+#include "codecs/png/PngIcc.h"
 #include "fuzz/FuzzHarness.h"
 
 namespace {
@@ -35,6 +37,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size >= 24) {
         const std::uint64_t pixels = std::uint64_t{load32be(data + 16)} * load32be(data + 20);
         if (pixels > (1u << 22) && pixels < (1ull << 32)) return 0;
+    }
+    // Inputs that are no PNG at all go to the iCCP reader as a chunk's data: its keyword, method
+    // and zlib stream.
+    if (size >= 8 && data[0] != 0x89) {
+        std::vector<std::uint8_t> chunk(data, data + size);
+        IccProfile profile{};
+        png::readIccChunk(chunk.data(), static_cast<std::uint32_t>(chunk.size()), profile);
+        if (profile.bytes && !iccProfileLooksValid(profile.bytes, profile.size)) std::abort();
+        freeIccProfile(profile);
+        return 0;
     }
     // An exact-size copy, so any read past the end shows; for inputs whose last byte is odd, with
     // the CRCs made right.

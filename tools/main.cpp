@@ -29,6 +29,8 @@ const Command kCommands[] = {
      "        --size WxH  --preset N (1-8)  --filter 0..3  --sharpen  --levels\n"
      "        --format bmp|png|jpeg|tiff|gif  --quality 1..100  --subsampling 0..2  --progressive\n"
      "        --keep-exif  --limit-kib N  --interlaced\n"
+     "        (the colour profile of a JPEG, PNG or TIFF input goes unchanged into JPEG, PNG and TIFF\n"
+     "        outputs, with or without --keep-exif, inside --limit-kib; BMP and GIF have no place for it)\n"
      "        --out-folder DIR (used when it exists)  --subfolder NAME  --prefix TEXT  --suffix TEXT\n"
      "        --append-size  --settings FILE  -o PATH (one input; overwrites)\n"
      "        --plugins DIR         image plug-in folder, in place of the settings' pluginFolder (Windows only)\n"

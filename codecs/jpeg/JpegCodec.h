@@ -9,6 +9,7 @@
 
 #include <cstdint>
 
+#include "codecs/IccProfile.h"
 #include "codecs/ImageSink.h"
 #include "codecs/ImageSource.h"
 #include "util/WideString.h"
@@ -49,6 +50,7 @@ struct JpegCodec : ImageSource {
     std::int32_t xPelsPerMeter = 0;
     std::int32_t yPelsPerMeter = 0;
     std::uint8_t* exifBlock = nullptr;  // APP1 payload from "Exif", exifSegmentLength - 2 bytes, app heap
+    const IccProfile* iccProfile = nullptr;  // encoder: written as APP2 segments behind the EXIF; not owned
 
     // Where the encoder writes: a file, or a buffer of fixed size (quality search, thumbnail); and
     // whether the last encode stopped because that buffer was full.
@@ -71,6 +73,11 @@ bool decodeJpeg(ImageSource& source);
 ImageData* loadJpeg(JpegCodec& codec, const WideString& path);
 // The library part of decodeJpeg: header, geometry, pixel buffer, rows, resolution (JpegLibrary.cpp).
 bool decodeJpegPixels(JpegCodec& codec);
+
+// The colour profile of the JPEG in `in` (APP2 "ICC_PROFILE" segments before the first scan,
+// reassembled in sequence order) into `profile`; no profile when there is none or it is malformed
+// (JpegIcc.cpp).
+void readJpegIccProfile(ByteReader in, IccProfile& profile);
 
 // ---- encoding (input: 24-bit bottom-up rows of `stride` bytes, blue-green-red) ----
 
@@ -108,6 +115,7 @@ struct JpegSaveJob {
     bool sourceHadExif = false;     // jpegHadExif of the document
     const WideString* sourcePath = nullptr;  // the document's path
     ResampleFn resample = nullptr;  // without it only images of at most 160 x 160 get a new thumbnail
+    const IccProfile* iccProfile = nullptr;  // the document's colour profile, written whatever keepExif says
 };
 // Writes the image as JPEG, copying and refreshing EXIF when asked. On failure the codec keeps
 // `status` and `libraryMessage` for jpegSaveFailure; the codec is discarded before returning.
@@ -158,6 +166,11 @@ bool locateExifThumbnail(JpegCodec& codec, std::uint8_t* blockCopy, ExifThumbnai
 // Silent: on any failure the output stays as the encoder wrote it.
 void refreshExifThumbnail(JpegCodec& codec, const WideString& outputPath, const BITMAPINFOHEADER& image,
                           const std::uint8_t* pixels, ResampleFn resample);
+// The same refresh on the copied block before it is written (the size-limited save): the block's
+// thumbnail is replaced by one of the image, so the file written is the file measured. Silent: on
+// any failure the block stays as copied.
+void refreshExifBlockThumbnail(JpegCodec& codec, const BITMAPINFOHEADER& image, const std::uint8_t* pixels,
+                               ResampleFn resample);
 // Finds the first APP1 segment of a JPEG in [data, data + size) if it is EXIF: its start (the
 // length field) and its length field value.
 bool findExifSegment(const std::uint8_t* data, std::size_t size, std::size_t& start, std::uint32_t& length);

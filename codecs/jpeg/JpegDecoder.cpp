@@ -24,6 +24,7 @@ bool decodeJpeg(ImageSource& source) {
     codec.stopAfterExif = scanOn;
     scanJpegMarkers(codec, nullptr);
     codec.status = keep;
+    readJpegIccProfile(codec.input, image->iccProfile);
     codec.exifPayload = codec.tiff = ByteReader();  // they read the mapping
     return true;
 }

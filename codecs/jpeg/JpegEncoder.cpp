@@ -15,6 +15,14 @@ void freeExifBlock(JpegCodec& codec) {
 // so that small images, whose JPEG is larger than their raw pixels, still fit.
 constexpr std::uint64_t kJpegOverhead = 65536;
 
+// The APP2 segments the colour profile takes: 65,519 profile bytes each, behind a marker, a
+// length, "ICC_PROFILE\0" and the two sequence bytes.
+std::uint64_t iccSegmentBytes(const JpegCodec& codec) {
+    if (!codec.iccProfile || !hasIccProfile(*codec.iccProfile)) return 0;
+    const std::uint64_t size = codec.iccProfile->size;
+    return size + (size + 65518) / 65519 * 18;
+}
+
 enum class Attempt { Failed, Fits, TooLarge, Overflowed };
 
 // One encode into the caller's buffer, judged against the limit.
@@ -54,6 +62,7 @@ void setEncoderParameters(JpegCodec& codec, std::int32_t width, std::int32_t hei
     freeExifBlock(codec);
     codec.hasExif = false;
     codec.exifSegmentLength = 0;
+    codec.iccProfile = nullptr;
     codec.libraryMessage.clear();
 }
 
@@ -110,7 +119,8 @@ bool encodeToMemory(JpegCodec& codec, std::uint8_t* buffer, std::uint32_t& size,
 
 bool saveJpegWithLimit(JpegCodec& codec, const WideString& path, std::int32_t limitKB, const std::uint8_t* pixels) {
     const std::uint64_t capacity = std::uint64_t{codec.stride} * std::uint64_t(std::max(codec.height, 0)) +
-                                   std::uint64_t(std::max(codec.exifSegmentLength, 0)) + kJpegOverhead;
+                                   std::uint64_t(std::max(codec.exifSegmentLength, 0)) + iccSegmentBytes(codec) +
+                                   kJpegOverhead;
     if (capacity > 0xFFFFFFFBull) {
         codec.status = CodecStatus::CannotCreate;
         return false;
@@ -141,9 +151,17 @@ bool saveJpeg(JpegCodec& codec, const WideString& path, const JpegSaveJob& job) 
     } else {
         const bool refresh = job.sourceHadExif && job.keepExif && job.sourcePath && !job.sourcePath->empty();
         if (refresh) copyExifFromSource(codec, *job.sourcePath);
+        codec.iccProfile = job.iccProfile;
+        // Under a size limit the new thumbnail goes into the block before the quality search, so
+        // the search measures the whole file as it is written; the file is not rewritten after.
+        if (refresh && job.limitSize) {
+            const CodecStatus keep = codec.status;
+            refreshExifBlockThumbnail(codec, *header, job.pixels, job.resample);
+            codec.status = keep;
+        }
         ok = job.limitSize ? saveJpegWithLimit(codec, path, job.sizeLimitKiB, job.pixels)
                            : encodeToFile(codec, path, job.pixels);
-        if (ok && refresh) {
+        if (ok && refresh && !job.limitSize) {
             const CodecStatus keep = codec.status;
             refreshExifThumbnail(codec, path, *header, job.pixels, job.resample);
             codec.status = keep;

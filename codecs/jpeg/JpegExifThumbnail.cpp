@@ -48,6 +48,38 @@ bool locateExifThumbnail(JpegCodec& codec, std::uint8_t* blockCopy, ExifThumbnai
     return true;
 }
 
+namespace {
+
+// The thumbnail of the image, at most 160 x 160, encoded into `out` (kLargestPayload bytes) at
+// quality 80, lowered while it is larger than `room`. The codec's encoder fields are replaced.
+bool encodeThumbnail(JpegCodec& codec, const BITMAPINFOHEADER& image, const std::uint8_t* pixels,
+                     ResampleFn resample, std::uint32_t room, std::uint8_t* out, std::uint32_t& size) {
+    const std::int32_t w = image.biWidth;
+    const std::int32_t h = image.biHeight;
+    std::int32_t tw = 0;
+    std::int32_t th = 0;
+    thumbnailSize(w, h, tw, th);
+    if (tw <= 0 || th <= 0 || imageBytes(tw, th, 24) == 0 || !pixels) return false;
+    std::uint8_t* scaled = nullptr;
+    const std::uint8_t* source = pixels;
+    if (tw != w || th != h) {
+        scaled = resample ? resample(pixels, w, h, tw, th, &image) : nullptr;
+        source = scaled;
+    }
+    bool ok = false;
+    if (source) {
+        // The thumbnail carries a JFIF header and no EXIF or profile of its own.
+        setEncoderParameters(codec, tw, th, image.biXPelsPerMeter, image.biYPelsPerMeter, 80, 0, false);
+        size = kLargestPayload;
+        // Even quality 1 may not fit the room; such a thumbnail is not written.
+        ok = encodeToMemory(codec, out, size, room, source) && size <= room;
+    }
+    freePixels(scaled);
+    return ok;
+}
+
+}  // namespace
+
 void refreshExifThumbnail(JpegCodec& codec, const WideString& outputPath, const BITMAPINFOHEADER& image,
                           const std::uint8_t* pixels, ResampleFn resample) {
     auto* buffer = static_cast<std::uint8_t*>(platform::heapAlloc(2 * std::size_t{kLargestPayload}));
@@ -62,33 +94,44 @@ void refreshExifThumbnail(JpegCodec& codec, const WideString& outputPath, const 
         codec.exifPayload = codec.tiff = ByteReader();
     }
     const std::int32_t bigEndian = codec.bigEndian;
-
-    const std::int32_t w = image.biWidth;
-    const std::int32_t h = image.biHeight;
-    std::int32_t tw = 0;
-    std::int32_t th = 0;
-    thumbnailSize(w, h, tw, th);
-    if (found && tw > 0 && th > 0 && imageBytes(tw, th, 24) != 0 && pixels) {
-        std::uint8_t* scaled = nullptr;
-        const std::uint8_t* source = pixels;
-        if (tw != w || th != h) {
-            scaled = resample ? resample(pixels, w, h, tw, th, &image) : nullptr;
-            source = scaled;
-        }
-        if (source) {
-            // The thumbnail carries a JFIF header and no EXIF of its own.
-            setEncoderParameters(codec, tw, th, image.biXPelsPerMeter, image.biYPelsPerMeter, 80, 0, false);
-            std::uint32_t size = kLargestPayload;
-            // Even quality 1 may not fit the room; such a thumbnail is not written.
-            if (encodeToMemory(codec, thumbnail, size, slot.room, source) && size <= slot.room) {
-                std::memcpy(block + slot.thumbnailOffset, thumbnail, size);
-                rewriteExifSegment(outputPath, block, block + slot.thumbnailOffset, size, block + slot.lengthValueOffset,
-                                   bigEndian);
-            }
-        }
-        freePixels(scaled);
+    std::uint32_t size = 0;
+    if (found && encodeThumbnail(codec, image, pixels, resample, slot.room, thumbnail, size)) {
+        std::memcpy(block + slot.thumbnailOffset, thumbnail, size);
+        rewriteExifSegment(outputPath, block, block + slot.thumbnailOffset, size, block + slot.lengthValueOffset,
+                           bigEndian);
     }
     platform::heapFree(buffer);
+}
+
+void refreshExifBlockThumbnail(JpegCodec& codec, const BITMAPINFOHEADER& image, const std::uint8_t* pixels,
+                               ResampleFn resample) {
+    if (!codec.hasExif || !codec.exifBlock || codec.exifSegmentLength < 8) return;
+    const auto length = static_cast<std::uint32_t>(codec.exifSegmentLength);
+    // The slot, found the way the refresh of a written file finds it: over the block as a segment.
+    JpegCodec probe;
+    probe.tiff = ByteReader(codec.exifBlock + sizeof kHeader, codec.exifBlock + length - 2);
+    const std::uint8_t* mark = probe.tiff.at(0, 2);
+    probe.bigEndian = mark && mark[0] == 'I' && mark[1] == 'I' ? 0 : 1;
+    probe.tiff.seek(4);
+    probe.tiff.seek(probe.tiff.u32(probe.bigEndian != 0));
+    ThumbnailLengthField field;
+    const std::uint32_t offset = findThumbnail(probe, &field);
+    if (offset == 0 || !field.found || offset >= length - 8 || std::uint64_t{field.valueOffset} + 4 > offset) return;
+    const std::uint32_t thumbnailOffset = 6 + offset;
+    const std::uint32_t room = 65527 - offset;
+
+    JpegCodec encoder;
+    auto* block = static_cast<std::uint8_t*>(platform::heapAlloc(std::size_t{thumbnailOffset} + kLargestPayload));
+    std::uint32_t size = 0;
+    if (!block || !encodeThumbnail(encoder, image, pixels, resample, room, block + thumbnailOffset, size)) {
+        platform::heapFree(block);
+        return;
+    }
+    std::memcpy(block, codec.exifBlock, thumbnailOffset);
+    store32(block + 6 + field.valueOffset, size, probe.bigEndian != 0);
+    platform::heapFree(codec.exifBlock);
+    codec.exifBlock = block;
+    codec.exifSegmentLength = static_cast<std::int32_t>(thumbnailOffset + size + 2);
 }
 
 bool findExifSegment(const std::uint8_t* data, std::size_t size, std::size_t& start, std::uint32_t& length) {

@@ -332,6 +332,9 @@ bool encodeSteps(EncodeRun& run, JpegCodec& codec, const std::uint8_t* pixels) {
         patchExifDimensions(codec.exifBlock + 6, length - 8, jpegWidth & 0xFFFF, jpegHeight & 0xFFFF);
         jpeg_write_marker(cinfo, JPEG_APP0 + 1, codec.exifBlock, length - 2);
     }
+    // The colour profile behind the EXIF, in APP2 segments of at most 65,519 profile bytes.
+    if (codec.iccProfile && hasIccProfile(*codec.iccProfile))
+        jpeg_write_icc_profile(cinfo, codec.iccProfile->bytes, codec.iccProfile->size);
     // The buffer's last row is the picture's top row.
     const auto height = static_cast<JDIMENSION>(codec.height);
     while (cinfo->next_scanline < height) {

@@ -5,6 +5,7 @@
 
 #include "codecs/PixelCeiling.h"
 #include "codecs/png/PngDecoding.h"
+#include "codecs/png/PngIcc.h"
 #include "platform/platform.h"
 
 namespace png {
@@ -135,6 +136,12 @@ void readResolution(PngDecoder& d, const Chunk& c) {
     if (unit != 1 || x >= 0x80000000u || y >= 0x80000000u) return;
     d.xPelsPerMeter = x;
     d.yPelsPerMeter = y;
+}
+
+void readColourProfile(PngDecoder& d, const Chunk& c) {
+    IccProfile& profile = d.source.result->iccProfile;
+    if (d.seenIDAT || hasIccProfile(profile) || !crcMatches(c)) return;
+    readIccChunk(c.data.begin, c.length, profile);
 }
 
 }  // namespace png

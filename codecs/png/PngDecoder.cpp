@@ -29,6 +29,7 @@ bool walkChunks(PngDecoder& d, ByteReader& in) {
         case kBKGD: readBackground(d, c); break;
         case kTRNS: readTransparency(d, c); break;
         case kPHYS: readResolution(d, c); break;
+        case kICCP: readColourProfile(d, c); break;
         default: break;  // gAMA, tEXt and every unknown chunk, critical or not
         }
     }

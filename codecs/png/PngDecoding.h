@@ -19,6 +19,7 @@ inline constexpr std::uint32_t kIEND = tag("IEND");
 inline constexpr std::uint32_t kBKGD = tag("bKGD");
 inline constexpr std::uint32_t kTRNS = tag("tRNS");
 inline constexpr std::uint32_t kPHYS = tag("pHYs");
+inline constexpr std::uint32_t kICCP = tag("iCCP");
 
 // One chunk that lies whole inside the input.
 struct Chunk {
@@ -47,6 +48,8 @@ bool readPalette(PngDecoder& d, const Chunk& chunk);
 void readBackground(PngDecoder& d, const Chunk& chunk);
 void readTransparency(PngDecoder& d, const Chunk& chunk);
 void readResolution(PngDecoder& d, const Chunk& chunk);
+// iCCP: the first one before the image data, with a good CRC, gives the record its colour profile.
+void readColourProfile(PngDecoder& d, const Chunk& chunk);
 
 // The first IDAT chunk, already read, and the ones that follow it directly in `in`: decodes the
 // image data into the pixel buffer. The reader ends behind the last of them.

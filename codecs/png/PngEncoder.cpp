@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "codecs/png/PngFormat.h"
+#include "codecs/png/PngIcc.h"
 #include "codecs/png/PngZlib.h"
 
 namespace {
@@ -167,6 +168,12 @@ bool writePng(PngEncoder& e, const std::uint8_t* pixels) {
     header[11] = 0;  // adaptive filtering
     header[12] = e.interlaced;
     writeChunk(e, "IHDR", header, sizeof header);
+    if (e.iccProfile && hasIccProfile(*e.iccProfile)) {
+        // Before PLTE and IDAT, as the format asks.
+        std::vector<std::uint8_t> icc;
+        if (!png::makeIccChunk(*e.iccProfile, icc)) return fail(e, CodecStatus::PngDeflate);
+        writeChunk(e, "iCCP", icc.data(), static_cast<std::uint32_t>(icc.size()));
+    }
     if (e.xResolution != 0 && e.yResolution != 0) {
         std::uint8_t phys[9];
         store32be(phys, static_cast<std::uint32_t>(e.xResolution));

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "codecs/IccProfile.h"
 #include "codecs/ImageSink.h"
 
 struct PngEncoder;
@@ -27,6 +28,8 @@ struct PngEncoder : ImageSink {
     PngFilterChooser chooseFilter = nullptr;
     // Longest IDAT chunk written; a longer stream is split, since chunk lengths stop at 2^31 - 1.
     std::uint32_t maxChunkLength = 0x7FFFFFFFu;
+    // Written as iCCP behind IHDR when set; not owned.
+    const IccProfile* iccProfile = nullptr;
 };
 
 // Sets the geometry (width and height, negative values as 0; 24 bits in and out), the resolution

@@ -7,6 +7,7 @@
 
 #include "codecs/ImageFormat.h"
 #include "support/CodecPrinting.h"
+#include "support/IccFixtures.h"
 #include "support/TempDir.h"
 
 namespace {
@@ -532,6 +533,81 @@ TEST(Tiff, RefusedFiles) {
         EXPECT_EQ(d.image, nullptr) << c.name;
         EXPECT_EQ(d.status, c.expected) << c.name;
     }
+}
+
+TEST(Tiff, ColourProfileTagIsReadInBothByteOrdersAndDroppedWhenBad) {
+    const Bytes profile = icctest::makeProfile(300, 9);
+    Bytes badSize = profile;
+    badSize[2] ^= 1;
+    struct Case {
+        const char* name;
+        std::uint16_t type;
+        const Bytes* bytes;
+        std::uint32_t countChange;  // added to the count
+        bool outside;               // the offset points past the end
+        bool kept;
+    } cases[] = {
+        {"good", 7, &profile, 0, false, true},
+        {"as BYTE", 1, &profile, 0, false, true},
+        {"as SHORT", kShort, &profile, 0, false, false},
+        {"count past the end", 7, &profile, 1u << 20, false, false},
+        {"offset past the end", 7, &profile, 0, true, false},
+        {"declared size disagrees", 7, &badSize, 0, false, false},
+        {"count one short", 7, &profile, ~0u, false, false},
+    };
+    for (const bool big : {false, true}) {
+        for (const Case& c : cases) {
+            TiffBuilder t = rgbImage(big, 5, 7, 8, 100);
+            const std::uint32_t at = t.data(*c.bytes);
+            t.entry(34675, c.type, static_cast<std::uint32_t>(c.bytes->size()) + c.countChange,
+                    c.outside ? 0x7FFFFFF0u : at);
+            Decoded d;
+            decode(t.build(), d);
+            // A bad profile never costs the image.
+            expectRgbImage(d, 5, 7, c.name);
+            if (!d.image) continue;
+            const IccProfile& p = d.image->iccProfile;
+            EXPECT_EQ(Bytes(p.bytes, p.bytes + p.size), c.kept ? profile : Bytes{}) << c.name << (big ? " MM" : " II");
+        }
+    }
+}
+
+TEST(Tiff, ColourProfileIsWrittenLastInTheDirectoryBehindTheStrip) {
+    const Bytes profile = icctest::makeProfile(333, 4);
+    IccProfile record{};
+    ASSERT_TRUE(setIccProfile(record, profile.data(), profile.size()));
+    // 3 x 1: a strip of 9 bytes, so the profile needs a pad byte to start on a word.
+    const Bytes pixels = {1, 2, 3, 4, 5, 6, 7, 8, 9, 0, 0, 0};
+    for (const bool withProfile : {false, true}) {
+        TempDir dir;
+        ImageSink sink;
+        setGeometry(sink.reducer, 3, 1, 24, 24);
+        ASSERT_TRUE(saveTiff(sink, dir.file(u"out.tif"), nullptr, pixels.data(), withProfile ? &record : nullptr));
+        const Bytes file = readWholeFile(dir.file(u"out.tif"));
+        const std::uint32_t entries = file[8] | file[9] << 8;
+        ASSERT_EQ(entries, withProfile ? 13u : 12u);
+        std::uint32_t previous = 0;
+        for (std::uint32_t i = 0; i < entries; ++i) {
+            const std::uint32_t tag = file[10 + 12 * i] | file[11 + 12 * i] << 8;
+            EXPECT_GT(tag, previous);  // ascending, as TIFF asks
+            previous = tag;
+        }
+        Decoded d;
+        decode(file, d);
+        ASSERT_NE(d.image, nullptr);
+        EXPECT_EQ(std::memcmp(d.image->pixels, pixels.data(), 9), 0);
+        const IccProfile& p = d.image->iccProfile;
+        EXPECT_EQ(Bytes(p.bytes, p.bytes + p.size), withProfile ? profile : Bytes{});
+        if (withProfile) {
+            EXPECT_EQ(previous, 34675u);
+            const std::uint8_t* e = &file[10 + 12 * 12];
+            const std::uint32_t type = e[2] | e[3] << 8, offset = e[8] | e[9] << 8 | e[10] << 16 | e[11] << 24;
+            EXPECT_EQ(type, 7u);
+            EXPECT_EQ(offset % 2, 0u);
+            EXPECT_EQ(file.size(), offset + profile.size());
+        }
+    }
+    freeIccProfile(record);
 }
 
 }  // namespace

@@ -45,9 +45,7 @@ void pasteImage() {
     host.forgetCrosshair = forgetCrosshairPosition;
     InstallImage(app.document, *image, host);
     freeImageData(image);
-    app.document.path.clear();
-    app.document.loadFailed = false;
-    app.document.jpegHadExif = false;
+    ForgetSource(app.document);
 
     ClearListSelection(app.fileList);
     clearListBoxSelection();
