@@ -514,8 +514,8 @@ TEST_F(OutputJobTest, JobsOnSeveralThreadsWriteWhatOneWrites) {
         Document loaded;
         DocumentHost host;
         host.showsImage = false;
-        CodecStatus why = 0;
-        if (!LoadDocument(loaded, &combo.source, host, &why) || why) return std::vector<std::uint8_t>{};
+        CodecStatus why = CodecStatus::Ok;
+        if (!LoadDocument(loaded, &combo.source, host, &why) || why != CodecStatus::Ok) return std::vector<std::uint8_t>{};
         TrimSelection selection;
         selection.rect = TrimRect{3, 2, 58, 43};
         const OutputSteps steps = PlanOutput(selection.rect, nullptr, 64, 48, mine);
