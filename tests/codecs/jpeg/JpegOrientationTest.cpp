@@ -88,3 +88,29 @@ TEST(JpegOrientation, OutOfRangeValuesLeaveThePixelsAsStored) {
     }
     freeImageData(stored);
 }
+
+// An Orientation 6 of the wrong type or count, or behind a damaged TIFF header, reads as absent.
+TEST(JpegOrientation, MalformedTagsLeaveThePixelsAsStored) {
+    const std::vector<std::uint8_t> plain = encodeWithCodec(makeImage(37, 21), 95);
+    struct Case {
+        const char* name;
+        std::size_t at;  // in the TIFF data (little-endian); IFD0's first entry is Orientation at 10
+        std::uint8_t value;
+    };
+    const Case cases[] = {
+        {"type LONG", 12, 4},
+        {"count 2", 14, 2},
+        {"not 42", 2, 43},
+        {"byte-order mark", 0, 'X'},
+        {"IFD0 outside the segment", 7, 0x70},
+    };
+    for (const Case& c : cases) {
+        ExifSpec spec;
+        std::vector<std::uint8_t> tiff = makeTiff(spec);
+        tiff[c.at] = c.value;
+        ImageData* image = decodeBytes(withSegment(plain, 0xE1, exifPayload(tiff)));
+        ASSERT_NE(image, nullptr) << c.name;
+        EXPECT_EQ(image->header.biWidth, 37) << c.name;
+        freeImageData(image);
+    }
+}
