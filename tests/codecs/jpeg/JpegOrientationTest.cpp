@@ -114,3 +114,27 @@ TEST(JpegOrientation, MalformedTagsLeaveThePixelsAsStored) {
         freeImageData(image);
     }
 }
+
+// The copied block's Orientation entry becomes one SHORT 1 whatever form it had, so no reader turns
+// the written (upright) pixels again.
+TEST(JpegOrientation, CopiedBlockSaysOneShortOne) {
+    const std::vector<std::uint8_t> plain = encodeWithCodec(makeImage(8, 8), 90);
+    for (const bool big : {false, true}) {
+        for (const std::uint32_t type : {3u, 4u}) {
+            ExifSpec spec;
+            spec.bigEndian = big;
+            std::vector<std::uint8_t> tiff = makeTiff(spec);
+            tiff[big ? 13 : 12] = static_cast<std::uint8_t>(type);  // IFD0's Orientation entry: its type
+            std::vector<std::uint8_t> source = withSegment(plain, 0xE1, exifPayload(tiff));
+            JpegCodec codec;
+            copyExifFromMemory(codec, source.data(), source.size());
+            ASSERT_NE(codec.exifBlock, nullptr);
+            const TiffReader reader{codec.exifBlock + 6, static_cast<std::size_t>(codec.exifSegmentLength - 8)};
+            const std::size_t entry = reader.entry(reader.ifd0(), 0x0112);
+            ASSERT_NE(entry, 0u);
+            EXPECT_EQ(reader.u16(entry + 2), 3u) << big << type;
+            EXPECT_EQ(reader.u32(entry + 4), 1u) << big << type;
+            EXPECT_EQ(reader.u16(entry + 8), 1u) << big << type;
+        }
+    }
+}
