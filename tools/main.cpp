@@ -20,6 +20,8 @@ const Command kCommands[] = {
      "      (or exactly to -o PATH). An input that is a folder stands for its image files, in the file\n"
      "      list's order. The rectangle is the largest centred one at the output ratio unless given.\n"
      "      Defaults are the built-in settings, or those of --settings FILE; flags override them.\n"
+     "      A JPEG photo is turned upright on loading as its EXIF orientation says, so --rect, --quad\n"
+     "      and the output's size count in the upright picture; a kept EXIF block says orientation 1.\n"
      "        -r, --recursive       folders with their subfolders (not their output folders)\n"
      "        -j, --jobs N          N inputs at once (default: one per processor)\n"
      "        --dry-run             print the name each input would get; write nothing\n"

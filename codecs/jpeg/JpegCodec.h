@@ -66,7 +66,9 @@ struct JpegCodec : ImageSource {
 // ---- decoding ----
 
 // The decode step over the mapped source.input; `source` must be a JpegCodec. Grey files give
-// 8-bit images with a grey palette, colour and CMYK files 24-bit blue-green-red.
+// 8-bit images with a grey palette, colour and CMYK files 24-bit blue-green-red. A file whose EXIF
+// Orientation is 2 to 8 gives its picture upright (codecs/Orientation.h); any other value, or none,
+// gives the pixels as stored.
 bool decodeJpeg(ImageSource& source);
 // The load frame with decodeJpeg. Afterwards `hasExif` tells whether the file carries EXIF, and a
 // failed load leaves the library's text in `libraryMessage` (not shown to the user).
@@ -143,6 +145,14 @@ struct ThumbnailLengthField {
     std::uint32_t length = 0;
 };
 std::uint32_t findThumbnail(JpegCodec& codec, void* argument);
+// Hook: the Orientation tag of IFD0 into the argument, an ExifOrientation, at the first EXIF segment
+// only. A value counts only as one SHORT in TIFF data with a proper header; any other form of the
+// tag reads as absent (0), and so does a tag outside the segment.
+struct ExifOrientation {
+    bool seen = false;        // an EXIF segment was read
+    std::uint32_t value = 0;  // the stored value, 0 when absent or malformed
+};
+std::uint32_t readOrientation(JpegCodec& codec, void* argument);
 
 // Copies the EXIF APP1 payload of the JPEG at `sourcePath` into `exifBlock` with Orientation 1;
 // silent when the file cannot be mapped or carries no EXIF.

@@ -1,10 +1,10 @@
-// The JPEG load around the decoder run of JpegLibrary.cpp, and the EXIF presence check a later
-// save relies on.
+// The JPEG load around the decoder run of JpegLibrary.cpp: the EXIF presence check a later save
+// relies on, and the EXIF orientation, applied to the decoded pixels.
+#include "codecs/Orientation.h"
 #include "codecs/jpeg/JpegCodec.h"
 
 namespace {
 
-std::uint32_t noExifAction(JpegCodec&, void*) { return 0; }
 bool scanOn() { return false; }
 
 }  // namespace
@@ -17,15 +17,25 @@ bool decodeJpeg(ImageSource& source) {
     image->sourceBitDepth = image->header.biBitCount;
     image->sourceFormat = ImageFormat::Jpeg;
 
-    // EXIF presence before the first SOS; its outcome never fails the decode.
+    // EXIF presence before the first SOS, and the orientation of the first EXIF segment; the scan's
+    // outcome never fails the decode.
     const CodecStatus keep = codec.status;
     codec.input.seek(0);
-    codec.onExif = noExifAction;
+    codec.onExif = readOrientation;
     codec.stopAfterExif = scanOn;
-    scanJpegMarkers(codec, nullptr);
+    ExifOrientation orientation;
+    scanJpegMarkers(codec, &orientation);
     codec.status = keep;
     readJpegIccProfile(codec.input, image->iccProfile);
     codec.exifPayload = codec.tiff = ByteReader();  // they read the mapping
+
+    // Upright before anyone sees the picture; a turn that cannot get its buffer fails the load
+    // rather than handing out the picture on its side.
+    const CodecStatus turned = orientImage(*image, orientationFromValue(orientation.value));
+    if (turned != CodecStatus::Ok) {
+        codec.status = turned;
+        return false;
+    }
     return true;
 }
 

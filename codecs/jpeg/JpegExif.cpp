@@ -96,12 +96,43 @@ std::uint32_t resetOrientation(JpegCodec& codec, void*) {
     const std::uint32_t count = ifd.u16(big);
     for (std::uint32_t i = 0; i < count && ifd.has(12); ++i) {
         if (ifd.u16(big) == 0x0112) {
-            ifd.skip(6);
-            // The input is a private copy (copy-on-write mapping or the caller's buffer), never the file.
-            store16(const_cast<std::uint8_t*>(ifd.cursor), 1, big);
+            // The whole entry becomes one SHORT 1, whatever form it had: the written pixels are
+            // upright (or as stored, for a tag the decoder did not take), and a reader that honours
+            // another form must not turn them again. The input is a private copy (copy-on-write
+            // mapping or the caller's buffer), never the file.
+            auto* entry = const_cast<std::uint8_t*>(ifd.cursor);
+            store16(entry, 3, big);
+            store32(entry + 2, 1, big);
+            store16(entry + 6, 1, big);
+            store16(entry + 8, 0, big);
             return 0;
         }
         ifd.skip(10);
+    }
+    return 0;
+}
+
+std::uint32_t readOrientation(JpegCodec& codec, void* argument) {
+    auto& orientation = *static_cast<ExifOrientation*>(argument);
+    if (orientation.seen) return 0;  // the first EXIF segment decides
+    orientation.seen = true;
+    ByteReader header = codec.tiff.sliceAt(0, 4);
+    const std::uint8_t* mark = header.take(2);
+    if (!mark || mark[0] != mark[1] || (mark[0] != 'I' && mark[0] != 'M')) return 0;
+    const bool big = mark[0] == 'M';
+    if (header.u16(big) != 42) return 0;
+    ByteReader& ifd = codec.tiff;
+    if (!ifd.has(2)) return 0;
+    const std::uint32_t count = ifd.u16(big);
+    for (std::uint32_t i = 0; i < count && ifd.has(12); ++i) {
+        if (ifd.u16(big) != 0x0112) {
+            ifd.skip(10);
+            continue;
+        }
+        const std::uint32_t type = ifd.u16(big);
+        const std::uint32_t values = ifd.u32(big);
+        if (type == 3 && values == 1) orientation.value = ifd.u16(big);
+        return 0;
     }
     return 0;
 }

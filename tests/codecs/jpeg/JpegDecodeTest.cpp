@@ -270,7 +270,9 @@ TEST(JpegDecode, LoadJpegReadsTheFileAndItsSize) {
     ImageData* image = loadJpeg(codec, path);
     ASSERT_NE(image, nullptr);
     EXPECT_EQ(image->sourceFileSize, bytes.size());
-    EXPECT_EQ(image->header.biWidth, 30);
+    // The block says Orientation 6: the 30 x 20 stored picture is 20 x 30 upright.
+    EXPECT_EQ(image->header.biWidth, 20);
+    EXPECT_EQ(image->header.biHeight, 30);
     EXPECT_TRUE(codec.hasExif);
     EXPECT_FALSE(platform::isValid(codec.file));
     freeImageData(image);
