@@ -237,11 +237,18 @@ inline std::vector<std::uint8_t> exifPayload(const std::vector<std::uint8_t>& ti
 // Inserts a marker segment directly after SOI.
 inline std::vector<std::uint8_t> withSegment(const std::vector<std::uint8_t>& jpeg, std::uint8_t marker,
                                              const std::vector<std::uint8_t>& payload) {
-    std::vector<std::uint8_t> out(jpeg.begin(), jpeg.begin() + 2);
     const std::size_t length = payload.size() + 2;
-    out.insert(out.end(), {0xFF, marker, std::uint8_t(length >> 8), std::uint8_t(length)});
-    out.insert(out.end(), payload.begin(), payload.end());
-    out.insert(out.end(), jpeg.begin() + 2, jpeg.end());
+    // Sized once and filled by index: GCC 12's bounds warnings misread growing inserts here.
+    std::vector<std::uint8_t> out(jpeg.size() + length + 2);
+    std::uint8_t* o = out.data();
+    o[0] = jpeg[0];
+    o[1] = jpeg[1];
+    o[2] = 0xFF;
+    o[3] = marker;
+    o[4] = std::uint8_t(length >> 8);
+    o[5] = std::uint8_t(length);
+    if (!payload.empty()) std::memcpy(o + 6, payload.data(), payload.size());
+    std::memcpy(o + 6 + payload.size(), jpeg.data() + 2, jpeg.size() - 2);
     return out;
 }
 
