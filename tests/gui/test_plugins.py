@@ -47,6 +47,23 @@ class PluginTest(GuiTest):
         app.dlg_click_row(LIST, row)
         app.display.xdotool("sleep", 0.1, "key", "space")
 
+    def assert_trims_as(self, app, png):
+        """Fit-largest and Execute on the open photo.* write the bytes the same program's vantle-cli.exe
+        writes from `png` with the rectangle the window placed (at a fitted zoom its far corner passes
+        through the screen's rounding)."""
+        app.send(CMD_FIT_LARGEST)
+        app.wait_title(lambda t: t.startswith("Trimming"), "trim mode")
+        boxes = app.boxes()
+        app.send(CMD_EXECUTE)
+        app.wait_title(lambda t: not t.startswith("Trimming"), "the end of trim mode")
+        out = os.path.join(self.pictures, "Output", "photo.jpg")
+        wait_for(lambda: os.path.exists(out), 20, "the trimmed JPEG")
+        reference = os.path.join(self.folder, "reference.jpg")
+        run([env("VANTLE_GUI_WINE_RUN"), env("VANTLE_GUI_CLI_EXE"), "trim", "--rect", ",".join(map(str, boxes)),
+             windows_path(png), "-o", windows_path(reference)], timeout=120, env=self.display.env())
+        with open(out, "rb") as a, open(reference, "rb") as b:
+            self.assertEqual(a.read(), b.read())
+
     def test_a_plugin_picture_opens_from_the_command_line_and_from_the_file_list(self):
         test_picture(os.path.join(self.pictures, "one.vtp"), "good1")
         test_picture(os.path.join(self.pictures, "three.vtq"))
@@ -158,21 +175,7 @@ class PluginTest(GuiTest):
         wait_for(lambda: any(w[0] == "Vantle_list_class" for w in app.windows()), 20, "the file list window")
         self.assertEqual(int(app.msg("listbox", LIST_BOX).split()[0]), 2)  # the .ppm and the .pgm
 
-        app.send(CMD_FIT_LARGEST)
-        app.wait_title(lambda t: t.startswith("Trimming"), "trim mode")
-        boxes = app.boxes()
-        app.send(CMD_EXECUTE)
-        app.wait_title(lambda t: not t.startswith("Trimming"), "the end of trim mode")
-        out = os.path.join(self.pictures, "Output", "photo.jpg")
-        wait_for(lambda: os.path.exists(out), 20, "the trimmed JPEG")
-        # The same program's vantle-cli.exe on the PNG of the same picture, with the rectangle the
-        # window placed (at a fitted zoom its far corner passes through the screen's rounding), writes
-        # the same bytes.
-        reference = os.path.join(self.folder, "reference.jpg")
-        run([env("VANTLE_GUI_WINE_RUN"), env("VANTLE_GUI_CLI_EXE"), "trim", "--rect", ",".join(map(str, boxes)),
-             windows_path(png), "-o", windows_path(reference)], timeout=120, env=self.display.env())
-        with open(out, "rb") as a, open(reference, "rb") as b:
-            self.assertEqual(a.read(), b.read())
+        self.assert_trims_as(app, png)
         self.assertEqual(app.close(), 0)
 
     def test_the_shipped_webp_plugin_reads_a_webp_that_trims_as_dwebps_png_does(self):
@@ -198,18 +201,7 @@ class PluginTest(GuiTest):
         app.click(left + 20, y - item_height)
         app.wait_title(lambda t: t == "photo.webp ... Size 1600 × 1200", "photo.webp opened from the list")
 
-        app.send(CMD_FIT_LARGEST)
-        app.wait_title(lambda t: t.startswith("Trimming"), "trim mode")
-        boxes = app.boxes()
-        app.send(CMD_EXECUTE)
-        app.wait_title(lambda t: not t.startswith("Trimming"), "the end of trim mode")
-        out = os.path.join(self.pictures, "Output", "photo.jpg")
-        wait_for(lambda: os.path.exists(out), 20, "the trimmed JPEG")
-        reference = os.path.join(self.folder, "reference.jpg")
-        run([env("VANTLE_GUI_WINE_RUN"), env("VANTLE_GUI_CLI_EXE"), "trim", "--rect", ",".join(map(str, boxes)),
-             windows_path(png), "-o", windows_path(reference)], timeout=120, env=self.display.env())
-        with open(out, "rb") as a, open(reference, "rb") as b:
-            self.assertEqual(a.read(), b.read())
+        self.assert_trims_as(app, png)
         self.assertEqual(app.close(), 0)
 
 

@@ -12,18 +12,6 @@ using namespace jpegtest;
 
 namespace {
 
-// Nearest-neighbour stand-in for the imaging layer's resampler: only the geometry matters here.
-std::uint8_t* nearest(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                      std::int32_t targetHeight, const BITMAPINFOHEADER*) {
-    const std::uint32_t from = rowStride(width, 24), to = rowStride(targetWidth, 24);
-    std::uint8_t* out = allocPixels(imageBytes(targetWidth, targetHeight, 24));
-    for (std::int32_t y = 0; y < targetHeight; ++y)
-        for (std::int32_t x = 0; x < targetWidth; ++x)
-            std::memcpy(out + std::size_t{to} * y + 3 * x,
-                        pixels + std::size_t{from} * (y * height / targetHeight) + 3 * (x * width / targetWidth), 3);
-    return out;
-}
-
 ImageData* decodeBytes(const std::uint8_t* data, std::size_t size) {
     JpegCodec codec;
     return loadFramedMemory(codec, data, size, decodeJpeg);
@@ -78,7 +66,7 @@ Thumbnail thumbnailOf(const TiffReader& tiff) {
 TEST(JpegExif, CopiedBlockResetsOrientationAndStatesTheWrittenSize) {
     for (const bool bigEndian : {false, true}) {
         for (const bool asShort : {true, false}) {
-            ExifSpec params;
+            ExifFixture params;
             params.bigEndian = bigEndian;
             params.dimensionsAsShort = asShort;
             params.withThumbnail = false;
@@ -123,7 +111,7 @@ TEST(JpegExif, ThumbnailIsReplacedByOneOfTheWrittenImage) {
                           {320, 81, 160, 41}};
     for (const bool bigEndian : {false, true}) {
         for (const Case& c : cases) {
-            ExifSpec params;
+            ExifFixture params;
             params.bigEndian = bigEndian;
             params.trailer = std::vector<std::uint8_t>(50, 0x77);
             const Image image = makeImage(c.width, c.height, 2835, 2835);
@@ -199,7 +187,7 @@ TEST(JpegExif, DamagedBlocksNeverBreakTheOutput) {
         return t;
     };
     // The thumbnail at offset 65,400 leaves 127 bytes of room: no JPEG fits.
-    ExifSpec nearEnd;
+    ExifFixture nearEnd;
     nearEnd.thumbnail.assign(100, 0xAB);
     nearEnd.padding = 65400 - kThumbnail;
     struct Case {
@@ -248,7 +236,7 @@ TEST(JpegExif, DamagedBlocksNeverBreakTheOutput) {
 
 TEST(JpegExif, PatchDimensionsFollowsTheByteOrderAndStaysInBounds) {
     for (const bool bigEndian : {false, true}) {
-        ExifSpec params;
+        ExifFixture params;
         params.bigEndian = bigEndian;
         const std::vector<std::uint8_t> original = makeTiff(params);
         // Every length, including those that cut the block inside an IFD (an exact-size heap
@@ -274,7 +262,7 @@ TEST(JpegExif, PatchDimensionsFollowsTheByteOrderAndStaysInBounds) {
 
 TEST(JpegExif, MarkerScanHooks) {
     const std::vector<std::uint8_t> jpeg = encodeWithCodec(makeImage(8, 8));
-    ExifSpec params;
+    ExifFixture params;
     params.orientation = 8;
     const std::vector<std::uint8_t> payload = exifPayload(makeTiff(params));
     const std::vector<std::uint8_t> other = {'X', 'M', 'P', 0, 1, 2};

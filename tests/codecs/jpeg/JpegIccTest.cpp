@@ -13,18 +13,6 @@ using namespace icctest;
 
 namespace {
 
-// Nearest-neighbour stand-in for the imaging layer's resampler: the thumbnail only needs a size.
-std::uint8_t* nearest(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                      std::int32_t targetHeight, const BITMAPINFOHEADER*) {
-    const std::uint32_t from = rowStride(width, 24), to = rowStride(targetWidth, 24);
-    std::uint8_t* out = allocPixels(imageBytes(targetWidth, targetHeight, 24));
-    for (std::int32_t y = 0; y < targetHeight; ++y)
-        for (std::int32_t x = 0; x < targetWidth; ++x)
-            std::memcpy(out + std::size_t{to} * y + 3 * x,
-                        pixels + std::size_t{from} * (y * height / targetHeight) + 3 * (x * width / targetWidth), 3);
-    return out;
-}
-
 std::vector<std::uint8_t> profileOf(const IccProfile& p) {
     return p.bytes ? std::vector<std::uint8_t>(p.bytes, p.bytes + p.size) : std::vector<std::uint8_t>{};
 }

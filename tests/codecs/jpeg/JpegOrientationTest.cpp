@@ -37,10 +37,10 @@ void storedAt(std::uint32_t o, std::int32_t x, std::int32_t y, std::int32_t w, s
 }
 
 std::vector<std::uint8_t> tagged(const std::vector<std::uint8_t>& jpeg, std::uint32_t orientation, bool big) {
-    ExifSpec spec;
-    spec.bigEndian = big;
-    spec.orientation = orientation;
-    return withSegment(jpeg, 0xE1, exifPayload(makeTiff(spec)));
+    ExifFixture fixture;
+    fixture.bigEndian = big;
+    fixture.orientation = orientation;
+    return withSegment(jpeg, 0xE1, exifPayload(makeTiff(fixture)));
 }
 
 }  // namespace
@@ -105,8 +105,8 @@ TEST(JpegOrientation, MalformedTagsLeaveThePixelsAsStored) {
         {"IFD0 outside the segment", 7, 0x70},
     };
     for (const Case& c : cases) {
-        ExifSpec spec;
-        std::vector<std::uint8_t> tiff = makeTiff(spec);
+        ExifFixture fixture;
+        std::vector<std::uint8_t> tiff = makeTiff(fixture);
         tiff[c.at] = c.value;
         ImageData* image = decodeBytes(withSegment(plain, 0xE1, exifPayload(tiff)));
         ASSERT_NE(image, nullptr) << c.name;
@@ -121,9 +121,9 @@ TEST(JpegOrientation, CopiedBlockSaysOneShortOne) {
     const std::vector<std::uint8_t> plain = encodeWithCodec(makeImage(8, 8), 90);
     for (const bool big : {false, true}) {
         for (const std::uint32_t type : {3u, 4u}) {
-            ExifSpec spec;
-            spec.bigEndian = big;
-            std::vector<std::uint8_t> tiff = makeTiff(spec);
+            ExifFixture fixture;
+            fixture.bigEndian = big;
+            std::vector<std::uint8_t> tiff = makeTiff(fixture);
             tiff[big ? 13 : 12] = static_cast<std::uint8_t>(type);  // IFD0's Orientation entry: its type
             std::vector<std::uint8_t> source = withSegment(plain, 0xE1, exifPayload(tiff));
             JpegCodec codec;

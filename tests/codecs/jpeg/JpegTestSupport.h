@@ -187,7 +187,7 @@ struct TiffWriter {
     }
 };
 
-struct ExifSpec {
+struct ExifFixture {
     bool bigEndian = false;
     std::uint32_t orientation = 6;
     bool dimensionsAsShort = true;
@@ -200,7 +200,7 @@ struct ExifSpec {
 // Layout: header 8 | IFD0 (2 entries) @8 | Exif IFD (3 entries) @38 | IFD1 (2 entries) @80 |
 // thumbnail @110 + padding. The thumbnail length value sits at 80 + 2 + 12 + 8 = 102.
 constexpr std::uint32_t kIfd0 = 8, kExifIfd = 38, kIfd1 = 80, kThumbnail = 110, kThumbnailLengthValue = 102;
-inline std::vector<std::uint8_t> makeTiff(const ExifSpec& params) {
+inline std::vector<std::uint8_t> makeTiff(const ExifFixture& params) {
     TiffWriter w{params.bigEndian, {}};
     w.bytes.insert(w.bytes.end(), params.bigEndian ? std::initializer_list<std::uint8_t>{'M', 'M'}
                                                  : std::initializer_list<std::uint8_t>{'I', 'I'});
@@ -234,6 +234,19 @@ inline std::vector<std::uint8_t> exifPayload(const std::vector<std::uint8_t>& ti
     std::copy(tiff.begin(), tiff.end(), p.begin() + 6);
     return p;
 }
+// Nearest-neighbour stand-in for the imaging layer's resampler, for the thumbnail writer: only the
+// geometry matters.
+inline std::uint8_t* nearest(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
+                      std::int32_t targetHeight, const BITMAPINFOHEADER*) {
+    const std::uint32_t from = rowStride(width, 24), to = rowStride(targetWidth, 24);
+    std::uint8_t* out = allocPixels(imageBytes(targetWidth, targetHeight, 24));
+    for (std::int32_t y = 0; y < targetHeight; ++y)
+        for (std::int32_t x = 0; x < targetWidth; ++x)
+            std::memcpy(out + std::size_t{to} * y + 3 * x,
+                        pixels + std::size_t{from} * (y * height / targetHeight) + 3 * (x * width / targetWidth), 3);
+    return out;
+}
+
 // Inserts a marker segment directly after SOI.
 inline std::vector<std::uint8_t> withSegment(const std::vector<std::uint8_t>& jpeg, std::uint8_t marker,
                                              const std::vector<std::uint8_t>& payload) {

@@ -31,17 +31,6 @@ std::string run(const std::string& command) {
 
 std::string quoted(const WideString& path) { return "'" + path.toUtf8() + "'"; }
 
-std::uint8_t* nearest(const std::uint8_t* pixels, std::int32_t width, std::int32_t height, std::int32_t targetWidth,
-                      std::int32_t targetHeight, const BITMAPINFOHEADER*) {
-    const std::uint32_t from = rowStride(width, 24), to = rowStride(targetWidth, 24);
-    std::uint8_t* out = allocPixels(imageBytes(targetWidth, targetHeight, 24));
-    for (std::int32_t y = 0; y < targetHeight; ++y)
-        for (std::int32_t x = 0; x < targetWidth; ++x)
-            std::memcpy(out + std::size_t{to} * y + 3 * x,
-                        pixels + std::size_t{from} * (y * height / targetHeight) + 3 * (x * width / targetWidth), 3);
-    return out;
-}
-
 TEST(JpegTools, ImageMagickReadsSizeSamplingProgressionAndDensity) {
     if (access(kIdentify, X_OK) != 0) GTEST_SKIP() << "ImageMagick not installed";
     struct Case {
@@ -72,7 +61,7 @@ TEST(JpegTools, ExiftoolReadsTheCarriedOverExif) {
     if (access(kExiftool, X_OK) != 0) GTEST_SKIP() << "exiftool not installed";
     for (const bool bigEndian : {false, true}) {
         TempDir dir;
-        ExifSpec params;
+        ExifFixture params;
         params.bigEndian = bigEndian;
         const WideString source = dir.write(
             u"source.jpg", withSegment(encodeWithCodec(makeImage(50, 40)), 0xE1, exifPayload(makeTiff(params))));
